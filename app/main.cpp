@@ -1,0 +1,7 @@
+// The player's entry: no arguments; the exit status is 0 after a normal run
+// and 255 (-1) after Quit or a failed start-up.
+#include "app/startup.h"
+
+int main() {
+  return tessaly::app::runProgram();
+}

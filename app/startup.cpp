@@ -1,0 +1,81 @@
+// Start-up in the order the program depends on: every step may rely on the
+// ones before it, and a failure of the dialog, the window, the render state,
+// the shader set or the sync device ends the run with -1.
+#include "app/startup.h"
+
+#include "app/demo_config.h"
+#include "app/frame_inputs.h"
+#include "app/main_loop.h"
+#include "app/window.h"
+#include "sync/music_player.h"
+#include "sync/sync_track.h"
+
+#include <GLFW/glfw3.h>
+
+namespace tessaly::app {
+
+DemoConfig& demoConfig() {
+  static DemoConfig config;
+  return config;
+}
+
+FrameInputs& frameInputs() {
+  static FrameInputs inputs;
+  return inputs;
+}
+
+namespace {
+
+// Until the setup dialog is shown, start-up takes what the dialog offers
+// when the user changes nothing: the desktop size and the defaults.
+int chooseSettings(DemoConfig& config) {
+  if (config.width == 0 || config.height == 0) {
+    glfwSetErrorCallback(glfwErrorHandler);
+    if (glfwInit() == GLFW_FALSE) {
+      return -1;
+    }
+    if (GLFWmonitor* monitor = glfwGetPrimaryMonitor()) {
+      if (const GLFWvidmode* mode = glfwGetVideoMode(monitor)) {
+        config.width = mode->width;
+        config.height = mode->height;
+      }
+    }
+  }
+  return (config.width > 0 && config.height > 0) ? 1 : -1;
+}
+
+}  // namespace
+
+int runProgram() {
+  DemoConfig& config = demoConfig();
+  config = DemoConfig{};
+
+  if (chooseSettings(config) != 1) {
+    return -1;
+  }
+  if (!createWindow(config.width, config.height)) {
+    return -1;
+  }
+  if (!initGlew()) {
+    return -1;
+  }
+  if (!initRenderState()) {
+    return -1;
+  }
+
+  FrameInputs& inputs = frameInputs();
+  inputs.device = sync::SyncDevice::create("Data/Rocket/sync");
+  if (inputs.device == nullptr) {
+    return -1;
+  }
+  for (std::size_t i = 0; i < trackCount; ++i) {
+    inputs.tracks[i] = inputs.device->getTrack(trackNames[i]);
+  }
+
+  sync::MusicPlayer::open(musicFileName, config.loopDemo);
+
+  runMainLoop();
+  return 0;
+}
+
+}  // namespace tessaly::app

@@ -1,0 +1,97 @@
+// Window, context and initial render state.
+#include "app/window.h"
+
+#include "app/demo_config.h"
+#include "platform/error_box.h"
+#include "render/gl.h"
+
+#include <GLFW/glfw3.h>
+
+#include <cstdio>
+
+namespace tessaly::app {
+
+Viewport letterboxViewport(std::int32_t width, std::int32_t height) {
+  const float viewHeight = static_cast<float>(static_cast<double>(width) * 0.5625);
+  Viewport view;
+  view.width = width;
+  view.height = static_cast<std::int32_t>(viewHeight);
+  view.x = 0;
+  view.y = (height - view.height) / 2;
+  return view;
+}
+
+void glfwErrorHandler(int /*code*/, const char* description) {
+  std::fputs(description, stderr);
+  std::fflush(stderr);
+}
+
+bool createWindow(std::int32_t width, std::int32_t height, bool visible) {
+  const DemoConfig& config = demoConfig();
+  glfwSetErrorCallback(glfwErrorHandler);
+  if (glfwInit() == GLFW_FALSE) {
+    platform::showErrorBox("Unable to initialize GLFW!");
+    return false;
+  }
+  // GLFW keeps hints between windows; start from its defaults so only the
+  // hints below apply.
+  glfwDefaultWindowHints();
+  glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+  glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+  glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+  glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+  if (config.multisampling != 0) {
+    glfwWindowHint(GLFW_SAMPLES, 4);
+  }
+  if (!visible) {
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+  }
+
+  GLFWmonitor* monitor = nullptr;
+  const char* failure = "Unable to open window!";
+  if (config.fullscreen == 1) {
+    monitor = glfwGetPrimaryMonitor();
+    failure = "Unable to open screen!";
+  }
+  GLFWwindow* window = glfwCreateWindow(width, height, windowTitle, monitor, nullptr);
+  if (window == nullptr) {
+    platform::showErrorBox(failure);
+    return false;
+  }
+  glfwMakeContextCurrent(window);
+  glfwSwapInterval(config.verticalSync != 0 ? 1 : 0);
+  glfwSetInputMode(window, GLFW_STICKY_KEYS, 1);
+  glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+  return true;
+}
+
+bool initGlew() {
+  glewExperimental = GL_TRUE;
+  if (glewInit() != GLEW_OK) {
+    platform::showErrorBox("Unable to initialize GLEW!");
+    return false;
+  }
+  // glewInit may leave GL_INVAL_ENUM behind on core contexts; nobody reads it.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  return true;
+}
+
+bool initRenderState() {
+  const DemoConfig& config = demoConfig();
+  const Viewport view = letterboxViewport(config.width, config.height);
+  glViewport(view.x, view.y, view.width, view.height);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+
+  GLuint vertexArray = 0;
+  glGenVertexArrays(1, &vertexArray);
+  glBindVertexArray(vertexArray);
+
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glfwSwapBuffers(glfwGetCurrentContext());
+  return true;
+}
+
+}  // namespace tessaly::app

@@ -1,0 +1,59 @@
+// Directory listing with POSIX opendir/readdir.
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace tessaly::platform {
+
+namespace {
+
+bool endsWithExtension(std::string_view name, std::string_view extension) {
+  if (name.size() < extension.size() + 1) {
+    return false;
+  }
+  std::string_view tail = name.substr(name.size() - extension.size());
+  if (name[name.size() - extension.size() - 1] != '.') {
+    return false;
+  }
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(tail[i])) !=
+        std::tolower(static_cast<unsigned char>(extension[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> listFiles(const std::string& directory, std::string_view extension) {
+  std::vector<std::string> names;
+  std::string base = directory.empty() ? std::string(".") : directory;
+  DIR* dir = opendir(base.c_str());
+  if (dir == nullptr) {
+    return names;
+  }
+  if (base.back() != '/') {
+    base.push_back('/');
+  }
+  while (dirent* entry = readdir(dir)) {
+    std::string_view name = entry->d_name;
+    if (!endsWithExtension(name, extension)) {
+      continue;
+    }
+    struct stat info {};
+    std::string path = base + std::string(name);
+    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+      names.emplace_back(name);
+    }
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace tessaly::platform

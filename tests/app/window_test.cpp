@@ -1,0 +1,151 @@
+#include "app/demo_config.h"
+#include "app/window.h"
+#include "render/gl.h"
+#include "tests/support/error_recorder.h"
+#include "tests/support/gl_context.h"
+
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace tessaly::app {
+namespace {
+
+TEST(Letterbox, KeepsTheWidthAndCentresA16By9View) {
+  struct Case {
+    int width, height;
+    Viewport expected;
+  };
+  const Case cases[] = {
+      {1920, 1200, {0, 60, 1920, 1080}},
+      {1024, 768, {0, 96, 1024, 576}},
+      {2560, 1080, {0, -180, 2560, 1440}},
+      {1920, 1080, {0, 0, 1920, 1080}},
+      {1366, 768, {0, 0, 1366, 768}},   // 768.375 truncates to 768
+      {1280, 1024, {0, 152, 1280, 720}},
+      {321, 201, {0, 10, 321, 180}},    // odd sizes truncate toward zero
+  };
+  for (const Case& c : cases) {
+    const Viewport view = letterboxViewport(c.width, c.height);
+    EXPECT_EQ(view.x, c.expected.x) << c.width << "x" << c.height;
+    EXPECT_EQ(view.y, c.expected.y) << c.width << "x" << c.height;
+    EXPECT_EQ(view.width, c.expected.width) << c.width << "x" << c.height;
+    EXPECT_EQ(view.height, c.expected.height) << c.width << "x" << c.height;
+  }
+}
+
+TEST(GlfwErrorHandler, WritesDescriptionsWithoutCodesOrNewlines) {
+  testing::internal::CaptureStderr();
+  glfwErrorHandler(65544, "first problem");
+  glfwErrorHandler(65545, "second problem");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "first problemsecond problem");
+}
+
+// Opens the player's window with the given settings; terminates GLFW after.
+class PlayerWindow : public testing::Test {
+ protected:
+  void TearDown() override { glfwTerminate(); }
+
+  bool open(int width, int height, int multisampling) {
+    DemoConfig& config = demoConfig();
+    config = DemoConfig{};
+    config.width = width;
+    config.height = height;
+    config.fullscreen = 0;
+    config.verticalSync = 0;
+    config.multisampling = multisampling;
+    return createWindow(width, height) && initGlew();
+  }
+};
+
+TEST_F(PlayerWindow, IsACoreProfileAtLeast33ThatCannotBeResized) {
+  test::ErrorRecorder errors;
+  if (!open(320, 200, 0)) {
+    GTEST_SKIP() << "no display";
+  }
+  GLFWwindow* window = glfwGetCurrentContext();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_RESIZABLE), GLFW_FALSE);
+  EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
+  const int major = glfwGetWindowAttrib(window, GLFW_CONTEXT_VERSION_MAJOR);
+  const int minor = glfwGetWindowAttrib(window, GLFW_CONTEXT_VERSION_MINOR);
+  EXPECT_GE(major * 10 + minor, 33);
+  EXPECT_EQ(glfwGetInputMode(window, GLFW_STICKY_KEYS), 1);
+  EXPECT_EQ(glfwGetInputMode(window, GLFW_CURSOR), GLFW_CURSOR_HIDDEN);
+  int width = 0, height = 0;
+  glfwGetWindowSize(window, &width, &height);
+  EXPECT_EQ(width, 320);
+  EXPECT_EQ(height, 200);
+  GLint samples = -1;
+  glGetIntegerv(GL_SAMPLES, &samples);
+  EXPECT_EQ(samples, 0);
+  EXPECT_TRUE(errors.messages().empty());
+}
+
+TEST_F(PlayerWindow, AsksForFourSamplesOnlyWithMultisampling) {
+  if (!open(160, 90, 1)) {
+    GTEST_SKIP() << "no display";
+  }
+  GLint samples = 0;
+  glGetIntegerv(GL_SAMPLES, &samples);
+  EXPECT_EQ(samples, 4);
+}
+
+TEST_F(PlayerWindow, RenderStateIsLetterboxedWithDepthTestAndABlackFrame) {
+  if (!open(320, 240, 0)) {
+    GTEST_SKIP() << "no display";
+  }
+  // Paint the window white first, so black can only come from initRenderState.
+  glClearColor(1, 1, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glfwSwapBuffers(glfwGetCurrentContext());
+
+  ASSERT_TRUE(initRenderState());
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[0], 0);
+  EXPECT_EQ(viewport[1], 30);
+  EXPECT_EQ(viewport[2], 320);
+  EXPECT_EQ(viewport[3], 180);
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  GLint depthFunc = 0;
+  glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+  EXPECT_EQ(depthFunc, GL_LESS);
+  GLint vertexArray = 0;
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
+  EXPECT_NE(vertexArray, 0);
+  GLfloat clear[4] = {1, 1, 1, 1};
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  EXPECT_EQ(clear[0] + clear[1] + clear[2] + clear[3], 0.0f);
+
+  glReadBuffer(GL_FRONT);
+  const auto pixels = test::readPixels(0, 0, 320, 240);
+  std::size_t nonBlack = 0;
+  for (std::size_t i = 0; i < pixels.size(); i += 4) {
+    nonBlack += (pixels[i] | pixels[i + 1] | pixels[i + 2]) != 0;
+  }
+  EXPECT_EQ(nonBlack, 0u);
+}
+
+TEST(CreateWindow, WithoutADisplayReportsGlfwAndFails) {
+  const char* display = std::getenv("DISPLAY");
+  const std::string saved = display != nullptr ? display : "";
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  test::ErrorRecorder errors;
+  testing::internal::CaptureStderr();
+  const bool opened = createWindow(64, 64);
+  const std::string err = testing::internal::GetCapturedStderr();
+  if (display != nullptr) {
+    setenv("DISPLAY", saved.c_str(), 1);
+  }
+  glfwTerminate();
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(errors.messages(), (std::vector<std::string>{"Unable to initialize GLFW!"}));
+  EXPECT_FALSE(err.empty());
+  EXPECT_EQ(err.find('\n'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaly::app
