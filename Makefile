@@ -4,12 +4,15 @@
 #   make play   set up, build and play the production
 #   make test   set up, build and pass the whole test suite (under Xvfb)
 #   make build  set up and build
-#   make clean  remove the build folder
+#   make bench  build and run the benchmarks
+#   make fuzz   build the fuzz targets with clang and run each for a while
+#   make clean  remove the build folders
 
 BUILD ?= build
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build play test clean
+.PHONY: all deps configure build play test clean bench fuzz
 
 all: build
 
@@ -28,5 +31,11 @@ play: build
 test: build
 	@./scripts/run-tests $(BUILD)
 
+bench: build
+	@./scripts/run-bench $(BUILD)
+
+fuzz: deps
+	@./scripts/run-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-fuzz
