@@ -1,0 +1,67 @@
+// Runs a program of the build as a child process, for end-to-end tests of the
+// real binaries: a working directory, extra environment, stderr and stdout
+// captured to files, a bounded wait.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly::test {
+
+class ChildProcess {
+ public:
+  struct Options {
+    std::string workingDirectory;                // empty: the test's own
+    std::vector<std::string> environment;        // "NAME=value" set, "NAME=" with no value unsets
+    std::string stdinText;                       // written to the child's stdin, then closed
+  };
+
+  // Starts `program` with `arguments`; check started().
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+               const Options& options);
+  ~ChildProcess();  // kills the child if it still runs
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  int pid() const { return pid_; }
+
+  // Waits for the exit at most `timeout`; the exit status (0-255), or -signal
+  // when a signal ended it, or nothing when it is still running.
+  std::optional<int> wait(std::chrono::milliseconds timeout);
+  bool running();
+  void kill(int signal);
+
+  std::string standardError() const;
+  std::string standardOutput() const;
+
+ private:
+  int pid_ = -1;
+  std::optional<int> status_;
+  std::string outPath_;
+  std::string errPath_;
+};
+
+// Runs a shell command line and returns its standard output (for xdotool and
+// friends); `status` receives the exit status when given.
+std::string runCommand(const std::string& commandLine, int* status = nullptr);
+
+// Polls `probe` every 50 ms until it returns true or `timeout` passes.
+template <typename Probe>
+bool waitFor(std::chrono::milliseconds timeout, Probe probe);
+
+}  // namespace tessaly::test
+
+#include <thread>
+
+template <typename Probe>
+bool tessaly::test::waitFor(std::chrono::milliseconds timeout, Probe probe) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (true) {
+    if (probe()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
