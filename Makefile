@@ -5,6 +5,7 @@
 #   make test   set up, build and pass the whole test suite (under Xvfb)
 #   make build  set up and build
 #   make bench  build and run the benchmarks
+#   make sanitize  build and run the suite under ASan, UBSan (and LSan)
 #   make fuzz   build the fuzz targets with clang and run each for a while
 #   make clean  remove the build folders
 
@@ -12,7 +13,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build play test clean bench fuzz
+.PHONY: all deps configure build play test clean bench fuzz sanitize
 
 all: build
 
@@ -34,8 +35,11 @@ test: build
 bench: build
 	@./scripts/run-bench $(BUILD)
 
+sanitize: deps
+	@./scripts/run-sanitized-tests
+
 fuzz: deps
 	@./scripts/run-fuzz $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) build-fuzz
+	rm -rf $(BUILD) build-fuzz build-asan
