@@ -139,8 +139,13 @@ Handle createStream(const std::string& fileName, std::uint32_t flags) {
   if (!decoded) {
     return 0;
   }
-  auto sound = std::make_shared<const PcmSound>(std::move(*decoded));
+  return createStream(std::make_shared<const PcmSound>(std::move(*decoded)), flags);
+}
 
+Handle createStream(std::shared_ptr<const PcmSound> sound, std::uint32_t flags) {
+  if (!sound || sound->frames() == 0 || sound->rate == 0) {
+    return 0;
+  }
   Layer& state = layer();
   std::lock_guard<std::mutex> lock(state.mutex);
   PlaybackCursor::Pacing pacing = PlaybackCursor::Pacing::wallClock;

@@ -7,7 +7,10 @@
 // Streams are paced three ways:
 //   - on an output device: the position follows what the device takes, and
 //     between its requests advances with the wall clock, never beyond what
-//     was handed over, so at 60 frames a second every frame sees a new one;
+//     was handed over, so at 60 frames a second every frame sees a new one.
+//     After play or a seek it holds until the device first takes the
+//     stream's frames (within one device buffer, 23 ms): nothing is heard
+//     before that;
 //   - with no device (output initialisation failed, or device 0 "no sound"):
 //     the stream plays on a silent real-time clock;
 //   - decode streams (streamDecode): no playback; the position is set by the
@@ -20,6 +23,7 @@
 #include "platform/spectrum.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -56,6 +60,11 @@ bool updateOutput();
 // from its start. Returns 0 when the file is missing or holds no decodable
 // MPEG audio. Flags: sampleLoop, streamDecode, streamPrescan (accepted).
 Handle createStream(const std::string& fileName, std::uint32_t flags);
+
+// A stream of sound decoded beforehand, e.g. by decodeMp3File on a worker
+// thread while the program starts; same flags. Returns 0 for no or empty
+// sound.
+Handle createStream(std::shared_ptr<const PcmSound> sound, std::uint32_t flags);
 
 // Stops and frees a stream; false for an unknown handle.
 bool freeStream(Handle stream);

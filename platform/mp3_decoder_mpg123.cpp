@@ -4,7 +4,9 @@
 
 #include <mpg123.h>
 
+#include <filesystem>
 #include <memory>
+#include <new>
 
 namespace tessaly::platform {
 
@@ -38,9 +40,7 @@ Handle newDecoder() {
   return handle;
 }
 
-}  // namespace
-
-std::optional<PcmSound> decodeMp3File(const std::string& fileName) {
+std::optional<PcmSound> decode(const std::string& fileName) {
   Handle handle = newDecoder();
   if (!handle || mpg123_open(handle.get(), fileName.c_str()) != MPG123_OK) {
     return std::nullopt;
@@ -56,8 +56,13 @@ std::optional<PcmSound> decodeMp3File(const std::string& fileName) {
   sound.rate = static_cast<std::uint32_t>(rate);
   // The length from the file's header (or an estimate from its size) saves
   // re-allocating while decoding; the decoded frames decide the real length.
+  // A header cannot claim more than the lowest bitrate allows (8 kbit/s at
+  // 8 kHz: 8 frames a byte), so a broken one cannot reserve gigabytes.
   const off_t expected = mpg123_length(handle.get());
-  if (expected > 0 && expected < (off_t{1} << 31)) {
+  std::error_code ignored;
+  const std::uintmax_t fileBytes = std::filesystem::file_size(fileName, ignored);
+  if (expected > 0 && fileBytes != static_cast<std::uintmax_t>(-1) &&
+      static_cast<std::uintmax_t>(expected) <= fileBytes * 8) {
     sound.samples.reserve(static_cast<std::size_t>(expected) * 2 + 4608);
   }
 
@@ -93,6 +98,16 @@ std::optional<PcmSound> decodeMp3File(const std::string& fileName) {
     sound.samples.shrink_to_fit();
   }
   return sound;
+}
+
+}  // namespace
+
+std::optional<PcmSound> decodeMp3File(const std::string& fileName) {
+  try {
+    return decode(fileName);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;  // more sound than memory: as if undecodable
+  }
 }
 
 }  // namespace tessaly::platform
