@@ -28,8 +28,8 @@ struct Layer {
   std::mutex mutex;   // guards the rest; the device's thread takes it to mix
   std::unordered_map<Handle, Stream> streams;
   Handle lastHandle = 0;
-  bool initialised = false;    // initOutput succeeded
-  bool deviceOpen = false;     // ... and an SDL device plays the streams
+  bool initialised = false;  // initOutput succeeded
+  bool deviceOpen = false;   // ... and an SDL device plays the streams
   std::uint32_t deviceRate = 0;
 };
 

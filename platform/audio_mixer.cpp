@@ -56,7 +56,8 @@ void addResampled(const PcmSound& sound, PlaybackCursor& cursor, ResampleState& 
     for (int c = 0; c < 2; ++c) {
       const double a = sample(index, c);
       const double b = sample(index + 1, c);
-      mix[i * 2 + static_cast<std::size_t>(c)] += static_cast<std::int32_t>(std::lround(a + (b - a) * t));
+      mix[i * 2 + static_cast<std::size_t>(c)] +=
+          static_cast<std::int32_t>(std::lround(a + (b - a) * t));
     }
   }
   for (int c = 0; c < 2; ++c) {
@@ -69,8 +70,7 @@ void addResampled(const PcmSound& sound, PlaybackCursor& cursor, ResampleState& 
 }  // namespace
 
 void mixStream(const PcmSound& sound, PlaybackCursor& cursor, ResampleState& resample,
-               std::int32_t* mix, std::size_t frames, std::uint32_t deviceRate,
-               Nanoseconds now) {
+               std::int32_t* mix, std::size_t frames, std::uint32_t deviceRate, Nanoseconds now) {
   if (!cursor.playing() || sound.frames() == 0) {
     return;
   }

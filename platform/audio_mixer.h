@@ -14,7 +14,7 @@ namespace tessaly::platform {
 // differs from the device's. Reset it whenever the stream starts or seeks.
 struct ResampleState {
   bool primed = false;
-  double phase = 0.0;               // output position between previous and current
+  double phase = 0.0;  // output position between previous and current
   std::int16_t previous[2] = {0, 0};
   std::int16_t current[2] = {0, 0};
 };
@@ -25,8 +25,7 @@ struct ResampleState {
 // linearly, so pitch and timing stay right. Nothing is added when the stream
 // is not playing; past the end of a non-looping stream it adds silence.
 void mixStream(const PcmSound& sound, PlaybackCursor& cursor, ResampleState& resample,
-               std::int32_t* mix, std::size_t frames, std::uint32_t deviceRate,
-               Nanoseconds now);
+               std::int32_t* mix, std::size_t frames, std::uint32_t deviceRate, Nanoseconds now);
 
 // Saturates the sums into 16-bit output samples (2 per frame).
 void clampMix(const std::int32_t* mix, std::int16_t* out, std::size_t frames);

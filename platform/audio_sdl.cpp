@@ -1,6 +1,7 @@
 // The output backend: one SDL2 audio device whose thread asks the shared part
 // for each buffer.
 #include "platform/audio_device.h"
+#include "platform/pcm.h"
 
 #include <SDL.h>
 
@@ -11,8 +12,8 @@ namespace {
 SDL_AudioDeviceID device = 0;  // opened and closed by initOutput / freeOutput
 
 void SDLCALL fillBuffer(void* /*user*/, Uint8* stream, int bytes) {
-  renderOutput(reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(bytes) / 4,
-               steadyNow());
+  renderOutput(reinterpret_cast<std::int16_t*>(stream),
+               static_cast<std::size_t>(bytes) / bytesPerFrame, steadyNow());
 }
 
 }  // namespace

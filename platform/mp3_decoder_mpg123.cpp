@@ -75,9 +75,9 @@ std::optional<PcmSound> decode(const std::string& fileName) {
     const std::size_t blockFrames = room >= 4608 ? room : minimumBlockFrames;
     sound.samples.resize(used + blockFrames * 2);
     std::size_t bytes = 0;
-    const int result = mpg123_read(handle.get(),
-                                   reinterpret_cast<unsigned char*>(sound.samples.data() + used),
-                                   blockFrames * bytesPerFrame, &bytes);
+    const int result =
+        mpg123_read(handle.get(), reinterpret_cast<unsigned char*>(sound.samples.data() + used),
+                    blockFrames * bytesPerFrame, &bytes);
     sound.samples.resize(used + bytes / bytesPerFrame * 2);
     if (result == MPG123_NEW_FORMAT) {
       long newRate = 0;

@@ -66,11 +66,11 @@ class PlaybackCursor {
   bool loop_;
   Pacing pacing_;
   bool playing_ = false;
-  std::uint64_t next_ = 0;          // next frame to hand over, 0..length
-  std::uint64_t anchor_ = 0;        // frame heard at anchorTime_
+  std::uint64_t next_ = 0;    // next frame to hand over, 0..length
+  std::uint64_t anchor_ = 0;  // frame heard at anchorTime_
   Nanoseconds anchorTime_ = 0;
-  std::uint64_t handedAhead_ = 0;   // frames handed over from anchor_ on
-  bool handingOver_ = false;        // a take happened at anchorTime_
+  std::uint64_t handedAhead_ = 0;  // frames handed over from anchor_ on
+  bool handingOver_ = false;       // a take happened at anchorTime_
 };
 
 }  // namespace tessaly::platform

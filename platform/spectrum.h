@@ -18,7 +18,6 @@ inline constexpr std::size_t spectrumSize = fftSize / 2;
 // about 0.5 there and silence reads 0. A looping sound wraps to its start;
 // past the end of a non-looping one the missing frames are silence.
 // Thread-safe; allocates nothing after the first call on a thread.
-void computeSpectrum(const PcmSound& sound, std::uint64_t startFrame, bool loop,
-                     float* magnitudes);
+void computeSpectrum(const PcmSound& sound, std::uint64_t startFrame, bool loop, float* magnitudes);
 
 }  // namespace tessaly::platform

@@ -18,8 +18,9 @@ const std::array<float, fftSize>& hannWindow() {
   static const std::array<float, fftSize> window = [] {
     std::array<float, fftSize> w{};
     for (std::size_t n = 0; n < fftSize; ++n) {
-      w[n] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
-                                                      static_cast<double>(fftSize)));
+      w[n] =
+          static_cast<float>(0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
+                                                  static_cast<double>(fftSize)));
     }
     return w;
   }();
@@ -48,8 +49,8 @@ void computeSpectrum(const PcmSound& sound, std::uint64_t startFrame, bool loop,
              [&](std::uint64_t source, std::uint64_t offset, std::uint64_t count) {
                const std::int16_t* frame = samples + source * 2;
                for (std::uint64_t i = 0; i < count; ++i, frame += 2) {
-                 const float mono =
-                     (static_cast<float>(frame[0]) + static_cast<float>(frame[1])) * (0.5f / 32768.0f);
+                 const float mono = (static_cast<float>(frame[0]) + static_cast<float>(frame[1])) *
+                                    (0.5f / 32768.0f);
                  input[offset + i] = mono * window[offset + i];
                }
              });

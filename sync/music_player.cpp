@@ -92,11 +92,17 @@ void MusicPlayer::setSeconds(double seconds) {
   audio::setPosition(state.stream, std::min(bytes, end));
 }
 
-void MusicPlayer::update() { audio::updateOutput(); }
+void MusicPlayer::update() {
+  audio::updateOutput();
+}
 
-float MusicPlayer::seconds() { return static_cast<float>(positionSeconds()); }
+float MusicPlayer::seconds() {
+  return static_cast<float>(positionSeconds());
+}
 
-double MusicPlayer::row() { return positionSeconds() * rowsPerSecond; }
+double MusicPlayer::row() {
+  return positionSeconds() * rowsPerSecond;
+}
 
 void MusicPlayer::fetchSpectrum(float* buffer) {
   const PlayerState& state = player();

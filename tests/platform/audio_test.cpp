@@ -21,7 +21,8 @@ double secondsSince(Clock::time_point start) {
 }
 
 std::size_t peakBin(const std::array<float, spectrumSize>& spectrum) {
-  return static_cast<std::size_t>(std::max_element(spectrum.begin(), spectrum.end()) - spectrum.begin());
+  return static_cast<std::size_t>(std::max_element(spectrum.begin(), spectrum.end()) -
+                                  spectrum.begin());
 }
 
 // A stereo sine at half scale, in memory.
@@ -30,7 +31,8 @@ std::shared_ptr<const PcmSound> tone(std::uint32_t rate, double seconds, double 
   sound->rate = rate;
   const auto frames = static_cast<std::size_t>(seconds * rate);
   for (std::size_t i = 0; i < frames; ++i) {
-    const double v = 16384.0 * std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(i) / rate);
+    const double v =
+        16384.0 * std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(i) / rate);
     sound->samples.push_back(static_cast<std::int16_t>(std::lround(v)));
     sound->samples.push_back(static_cast<std::int16_t>(std::lround(v)));
   }

@@ -40,7 +40,8 @@ TEST_F(Mp3Decoder, DecodesToStereoAtTheFilesRateWithTheExactLength) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.spec.rate << " Hz, " << c.spec.channels << " channel(s)");
-    const std::string file = test::makeToneMp3(dir.path(), "tone" + std::to_string(c.spec.rate), c.spec);
+    const std::string file =
+        test::makeToneMp3(dir.path(), "tone" + std::to_string(c.spec.rate), c.spec);
     ASSERT_FALSE(file.empty());
     const std::optional<PcmSound> sound = decodeMp3File(file);
     ASSERT_TRUE(sound.has_value());
@@ -76,7 +77,8 @@ TEST_F(Mp3Decoder, FilesWithoutDecodableAudioGiveNothingAndACutFileKeepsItsStart
   EXPECT_FALSE(decodeMp3File(dir.file("good.wav"))) << "a WAV file is not MP3";
   EXPECT_FALSE(decodeMp3File(dir.path().string())) << "a directory";
 
-  const std::optional<PcmSound> half = decodeMp3File(dir.write("half.mp3", bytes.substr(0, bytes.size() / 2)));
+  const std::optional<PcmSound> half =
+      decodeMp3File(dir.write("half.mp3", bytes.substr(0, bytes.size() / 2)));
   ASSERT_TRUE(half.has_value());
   EXPECT_GT(half->frames(), 10000u);
   EXPECT_LT(half->frames(), 44100u);

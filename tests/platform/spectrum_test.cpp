@@ -17,8 +17,9 @@ PcmSound sineSound(std::size_t frames, double cyclesPerFftWindow, double amplitu
   sound.rate = 44100;
   sound.samples.resize(frames * 2);
   for (std::size_t i = 0; i < frames; ++i) {
-    const double v = amplitude * 32767.0 *
-                     std::sin(2.0 * std::numbers::pi * cyclesPerFftWindow * static_cast<double>(i) / fftSize);
+    const double v =
+        amplitude * 32767.0 *
+        std::sin(2.0 * std::numbers::pi * cyclesPerFftWindow * static_cast<double>(i) / fftSize);
     const auto s = static_cast<std::int16_t>(std::lround(v));
     sound.samples[i * 2] = s;
     sound.samples[i * 2 + 1] = oppositeChannels ? static_cast<std::int16_t>(-s) : s;
@@ -72,7 +73,8 @@ std::array<double, spectrumSize> directSpectrum(const PcmSound& sound, std::uint
   for (std::size_t k = 0; k < spectrumSize; ++k) {
     std::complex<double> sum = 0.0;
     for (std::size_t n = 0; n < fftSize; ++n) {
-      sum += x[n] * std::polar(1.0, -2.0 * std::numbers::pi * static_cast<double>(k * n % fftSize) / fftSize);
+      sum += x[n] * std::polar(1.0, -2.0 * std::numbers::pi * static_cast<double>(k * n % fftSize) /
+                                        fftSize);
     }
     out[k] = std::abs(sum) / 512.0;
   }

@@ -34,8 +34,10 @@ std::vector<std::int16_t> synthesiseTone(const ToneSpec& spec) {
   const auto frames = static_cast<std::size_t>(std::llround(spec.seconds * spec.rate));
   std::vector<std::int16_t> samples(frames * static_cast<std::size_t>(spec.channels));
   for (std::size_t i = 0; i < frames; ++i) {
-    const double phase = 2.0 * std::numbers::pi * spec.frequency * static_cast<double>(i) / spec.rate;
-    const auto value = static_cast<std::int16_t>(std::lround(spec.amplitude * 32767.0 * std::sin(phase)));
+    const double phase =
+        2.0 * std::numbers::pi * spec.frequency * static_cast<double>(i) / spec.rate;
+    const auto value =
+        static_cast<std::int16_t>(std::lround(spec.amplitude * 32767.0 * std::sin(phase)));
     for (int c = 0; c < spec.channels; ++c) {
       samples[i * static_cast<std::size_t>(spec.channels) + static_cast<std::size_t>(c)] = value;
     }

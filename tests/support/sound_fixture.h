@@ -30,8 +30,7 @@ bool lameAvailable();
 
 // Encodes a WAV file with lame at a constant bitrate; false when lame is
 // missing or fails.
-bool encodeMp3(const std::filesystem::path& wav, const std::filesystem::path& mp3,
-               int bitrateKbps);
+bool encodeMp3(const std::filesystem::path& wav, const std::filesystem::path& mp3, int bitrateKbps);
 
 // Synthesises the tone into `directory`/<name>.wav and encodes
 // `directory`/<name>.mp3; returns the MP3's path, or an empty string when it

@@ -25,7 +25,9 @@ double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleepMs(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 Spectrum spectrumNow() {
   Spectrum spectrum;
@@ -35,7 +37,8 @@ Spectrum spectrumNow() {
 }
 
 std::size_t peakBin(const Spectrum& spectrum) {
-  return static_cast<std::size_t>(std::max_element(spectrum.begin(), spectrum.end()) - spectrum.begin());
+  return static_cast<std::size_t>(std::max_element(spectrum.begin(), spectrum.end()) -
+                                  spectrum.begin());
 }
 
 bool allZero(const Spectrum& spectrum) {
