@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 
 namespace tessaly::sync {
 
@@ -27,6 +28,11 @@ struct PlayerState {
 PlayerState& player() {
   static PlayerState state;
   return state;
+}
+
+// A missing name is a missing file.
+std::string nameOf(const char* fileName) {
+  return fileName != nullptr ? fileName : "";
 }
 
 double positionSeconds() {
@@ -54,7 +60,7 @@ void MusicPlayer::open(const char* fileName, int loop) {
   }
   const std::uint32_t flags =
       loop != 0 ? (audio::streamPrescan | audio::sampleLoop) : audio::streamPrescan;
-  state.stream = audio::createStream(fileName, flags);
+  state.stream = audio::createStream(nameOf(fileName), flags);
   if (state.stream == 0) {
     platform::showErrorBox("Bass file loading failed!");
   }
@@ -73,7 +79,7 @@ bool MusicPlayer::openForCapture(const char* fileName) {
   PlayerState& state = player();
   state = PlayerState{};
   state.capture = true;
-  state.stream = audio::createStream(fileName, audio::streamPrescan | audio::streamDecode);
+  state.stream = audio::createStream(nameOf(fileName), audio::streamPrescan | audio::streamDecode);
   return state.stream != 0;
 }
 

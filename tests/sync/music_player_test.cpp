@@ -187,7 +187,7 @@ TEST_F(MusicPlayerTest, AMissingOrUndecodableFileShowsThreeMessagesAndRunsOnAWal
     noise.push_back(static_cast<char>((i * 7919 + 13) % 251));
   }
   std::vector<std::string> files = {dir.file("missing.mp3"), dir.write("empty.mp3", ""),
-                                    dir.write("noise.mp3", noise)};
+                                    dir.write("noise.mp3", noise), dir.path().string()};
   if (!good.empty()) {
     files.push_back(dir.write("truncated.mp3", test::readFile(good).substr(0, 300)));
   }
@@ -206,6 +206,9 @@ TEST_F(MusicPlayerTest, AMissingOrUndecodableFileShowsThreeMessagesAndRunsOnAWal
     EXPECT_TRUE(allZero(spectrumNow()));
     MusicPlayer::close();
   }
+  errors.clear();
+  MusicPlayer::open(nullptr, 1);
+  EXPECT_EQ(errors.messages(), missingFileMessages) << "no name at all";
 }
 
 TEST_F(MusicPlayerTest, WithoutAnOutputDeviceTheMusicPlaysOnASilentClockToItsEnd) {
