@@ -11,14 +11,20 @@ class MusicPlayer {
  public:
   // Initialises audio output, opens the file as a stream (looping when `loop`
   // is non-zero), starts it and seeks it to the start. Each failing step shows
-  // its message and the next step still runs; the demo then plays on a
-  // silent clock.
+  // its message and the next step still runs. Without an output device the
+  // stream plays on a silent real-time clock; without a stream (missing or
+  // undecodable file) the position is the time since open and the spectrum
+  // is zero, so the demo still plays and ends on time. Closes what an
+  // earlier open left.
   static void open(const char* fileName, int loop);
 
   // Opens the file without any output device for frame-exact rendering: the
-  // position stays where setSeconds puts it. Returns false when the file
-  // cannot be decoded (the position can still be set; the spectrum is zero).
+  // position is whatever setSeconds last set (0 at first), exactly. Shows no
+  // message; returns false when the file cannot be decoded (the position can
+  // still be set; the spectrum is zero).
   static bool openForCapture(const char* fileName);
+  // Capture only: the music time of the next frame, n / fps for frame n. The
+  // spectrum is then the FFT of the soundtrack at that time.
   static void setSeconds(double seconds);
 
   // Lets the audio layer refill its playback buffers; once per frame.
@@ -28,7 +34,8 @@ class MusicPlayer {
   static float seconds();
   // The playback position in sync rows, double precision.
   static double row();
-  // 512 FFT magnitudes of the 1024 sample frames at the current position.
+  // 512 FFT magnitudes of the 1024 sample frames at the current position
+  // (zeros when there is no stream).
   static void fetchSpectrum(float* buffer);
 
   // Frees the stream, then the audio output.

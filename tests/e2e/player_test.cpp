@@ -1,11 +1,13 @@
 // The real player binary, end to end under the test display: it opens its
 // window, plays, and ends with the right exit status.
 #include "tests/support/process.h"
+#include "tests/support/sound_fixture.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <cstdlib>
 
 namespace tessaly::test {
@@ -28,7 +30,14 @@ std::string findPlayerWindow(int pid) {
 
 TEST(Player, EscapeEndsTheShowWithStatusZero) {
   if (!haveDisplay()) GTEST_SKIP() << "needs a display";
-  TempDir data;  // an empty folder: no content, the show still plays
+  // No content but a short soundtrack: without one the player would show
+  // its three music messages, each waiting for OK.
+  TempDir data;
+  if (!lameAvailable()) GTEST_SKIP() << "needs lame";
+  ToneSpec tone;
+  tone.seconds = 2.0;
+  std::filesystem::create_directories(data.file("Data/Sound"));
+  ASSERT_FALSE(makeToneMp3(data.file("Data/Sound"), "KestruneOriginalSoundtrack", tone).empty());
   ChildProcess player(playerPath, {}, {data.path().string(), {"SDL_AUDIODRIVER=dummy"}, ""});
   ASSERT_TRUE(player.started());
 
