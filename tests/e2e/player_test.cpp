@@ -52,7 +52,7 @@ TEST(Player, EscapeEndsTheShowWithStatusZero) {
   // Let a few frames run, then press Escape on the window.
   std::this_thread::sleep_for(300ms);
   EXPECT_TRUE(player.running());
-  runCommand("xdotool windowfocus --sync " + window + " key --clearmodifiers Escape");
+  runCommand("xdotool key --window " + window + " Escape");
   const auto status = player.wait(20s);
   ASSERT_TRUE(status.has_value()) << "the player did not end after Escape";
   EXPECT_EQ(*status, 0) << player.standardError();
