@@ -9,20 +9,49 @@
 
 namespace tessaly::assets {
 
-glm::vec3 cubicBezier(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2,
-                      const glm::vec3& p3, float t) {
+namespace {
+
+// The four Bernstein weights of t, each worked out in double precision from
+// the float t and rounded to float.
+struct BezierWeights {
+  float w0, w1, w2, w3;
+};
+
+BezierWeights bezierWeights(float t) {
   const double s = t;
   const double r = 1.0 - s;
-  const float w0 = static_cast<float>(r * r * r);
-  const float w1 = static_cast<float>(3.0 * s * r * r);
-  const float w2 = static_cast<float>(3.0 * s * s * r);
-  const float w3 = static_cast<float>(s * s * s);
-  return w0 * p0 + w1 * p1 + w2 * p2 + w3 * p3;
+  return {static_cast<float>(r * r * r), static_cast<float>(3.0 * s * r * r),
+          static_cast<float>(3.0 * s * s * r), static_cast<float>(s * s * s)};
+}
+
+glm::vec3 weighted(const BezierWeights& w, const glm::vec3* p) {
+  return w.w0 * p[0] + w.w1 * p[1] + w.w2 * p[2] + w.w3 * p[3];
+}
+
+}  // namespace
+
+glm::vec3 cubicBezier(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2,
+                      const glm::vec3& p3, float t) {
+  const glm::vec3 p[4] = {p0, p1, p2, p3};
+  return weighted(bezierWeights(t), p);
 }
 
 std::size_t firstEntryAbove(std::span<const float> table, float local) {
-  return static_cast<std::size_t>(std::upper_bound(table.begin(), table.end(), local) -
-                                  table.begin());
+  // Counts the entries that are not above local: in a non-decreasing table
+  // that is the index of the first one above it. The range halves a fixed
+  // number of times and the next probe is chosen by selection, not by a
+  // jump, so the search does not stall on mispredicted branches.
+  if (table.empty()) {
+    return 0;
+  }
+  const float* base = table.data();
+  std::size_t count = table.size();
+  while (count > 1) {
+    const std::size_t half = count / 2;
+    base = !(base[half] > local) ? base + half : base;
+    count -= half;
+  }
+  return static_cast<std::size_t>(base - table.data()) + (!(*base > local) ? 1 : 0);
 }
 
 namespace curve {
@@ -39,34 +68,72 @@ bool measurable(float length) {
   return length > 0.0f && std::isfinite(length);
 }
 
-void measureSegment(const glm::vec3* p, CurveSegment& segment) {
-  static thread_local std::array<glm::vec3, samplesPerSegment> points;
-  const double step = 1.0 / samplesPerSegment;
+// The weights of the 5000 sample positions t = k * (1 / 5000) (in double,
+// rounded to float) are the same for every segment: worked out once, as one
+// array per control point so that the sampling loops run on whole vectors
+// (each lane does the same float operations in the same order as one point
+// at a time would).
+struct SampleWeights {
+  std::array<float, samplesPerSegment> w0, w1, w2, w3;
+};
+
+const SampleWeights& sampleWeights() {
+  static const SampleWeights weights = [] {
+    SampleWeights table{};
+    const double step = 1.0 / samplesPerSegment;
+    for (int k = 0; k < samplesPerSegment; ++k) {
+      const BezierWeights w = bezierWeights(static_cast<float>(k * step));
+      table.w0[k] = w.w0;
+      table.w1[k] = w.w1;
+      table.w2[k] = w.w2;
+      table.w3[k] = w.w3;
+    }
+    return table;
+  }();
+  return weights;
+}
+
+// One coordinate of the 5000 samples of a segment: w0 p0 + w1 p1 + w2 p2 + w3 p3.
+void sampleAxis(const SampleWeights& w, float p0, float p1, float p2, float p3, float* out) {
   for (int k = 0; k < samplesPerSegment; ++k) {
-    const auto t = static_cast<float>(k * step);
-    points[k] = cubicBezier(p[0], p[1], p[2], p[3], t);
+    out[k] = w.w0[k] * p0 + w.w1[k] * p1 + w.w2[k] * p2 + w.w3[k] * p3;
   }
-  // The table first holds the distances, then their running fractions.
-  segment.arcTable.assign(arcTableSize, 0.0f);
+}
+
+void measureSegment(const glm::vec3* p, CurveSegment& segment) {
+  // Every loop but the two running sums covers all 5000 samples, so that it
+  // runs in whole vectors (one spare entry per axis keeps the last gap in
+  // bounds); only the first 4997 gaps are used.
+  static thread_local std::array<float, samplesPerSegment + 1> xs, ys, zs;
+  static thread_local std::array<float, samplesPerSegment> gaps;
+  const SampleWeights& w = sampleWeights();
+  sampleAxis(w, p[0].x, p[1].x, p[2].x, p[3].x, xs.data());
+  sampleAxis(w, p[0].y, p[1].y, p[2].y, p[3].y, ys.data());
+  sampleAxis(w, p[0].z, p[1].z, p[2].z, p[3].z, zs.data());
+  xs.back() = ys.back() = zs.back() = 0.0f;
+  for (int k = 0; k < samplesPerSegment; ++k) {
+    const float dx = xs[k + 1] - xs[k];
+    const float dy = ys[k + 1] - ys[k];
+    const float dz = zs[k + 1] - zs[k];
+    gaps[k] = std::sqrt(dx * dx + dy * dy + dz * dz);
+  }
   float length = 0.0f;
   for (int k = 0; k < arcTableSize; ++k) {
-    const float dx = points[k + 1].x - points[k].x;
-    const float dy = points[k + 1].y - points[k].y;
-    const float dz = points[k + 1].z - points[k].z;
-    const float d = std::sqrt(dx * dx + dy * dy + dz * dz);
-    segment.arcTable[k] = d;
-    length += d;
+    length += gaps[k];
   }
   segment.length = length;
+  segment.arcTable.assign(arcTableSize, 0.0f);
   if (!measurable(length)) {
     // No fractions of nothing: the segment is evaluated at its start point.
-    std::fill(segment.arcTable.begin(), segment.arcTable.end(), 0.0f);
     return;
   }
+  for (int k = 0; k < samplesPerSegment; ++k) {
+    gaps[k] = gaps[k] / length;
+  }
   float fraction = 0.0f;
-  for (float& entry : segment.arcTable) {
-    fraction = fraction + entry / length;
-    entry = fraction;
+  for (int k = 0; k < arcTableSize; ++k) {
+    fraction = fraction + gaps[k];
+    segment.arcTable[k] = fraction;
   }
 }
 
@@ -138,35 +205,23 @@ void transform(BezierCurve& curve, const glm::vec3& scale, const glm::vec3& rota
   }
 }
 
-std::optional<glm::vec3> evaluate(const BezierCurve& curve, float u, ArcSearch search) {
-  if (curve.segments.empty()) {
-    return std::nullopt;
-  }
-  u = clampFraction(u);
-  // The segment is the first whose running share reaches u. Shares add up to
-  // 1 only up to rounding, so a u beyond their float sum belongs to the last
-  // segment rather than to no segment at all.
-  float accumulated = 0.0f;
-  std::size_t j = 0;
-  for (; j < curve.segments.size(); ++j) {
-    accumulated += curve.segments[j].share;
-    if (accumulated >= u) {
-      break;
-    }
-  }
-  j = std::min(j, curve.segments.size() - 1);
+namespace {
+
+// The point at clamped fraction u within segment j, whose running share
+// (the sum of the shares up to and including it) is `accumulated`.
+glm::vec3 evaluateSegment(const BezierCurve& curve, std::size_t j, float accumulated, float u,
+                          ArcSearch search) {
   const CurveSegment& segment = curve.segments[j];
   const glm::vec3* p = &curve.controlPoints[3 * j];
-
   const float start = accumulated - segment.share;
   const float width = accumulated - start;
   const std::vector<float>& table = segment.arcTable;
   if (!measurable(segment.length) || !(width > 0.0f) || table.empty()) {
-    return cubicBezier(p[0], p[1], p[2], p[3], 0.0f);
+    return weighted(bezierWeights(0.0f), p);
   }
   const float local = (u - start) * (1.0f / width);
   if (!std::isfinite(local)) {
-    return cubicBezier(p[0], p[1], p[2], p[3], 0.0f);
+    return weighted(bezierWeights(0.0f), p);
   }
 
   const auto n = static_cast<float>(table.size());
@@ -185,16 +240,53 @@ std::optional<glm::vec3> evaluate(const BezierCurve& curve, float u, ArcSearch s
   const float lo = k > 0 ? table[static_cast<std::size_t>(k) - 1] : 0.0f;
   const std::size_t i = search(table, local);
   const float t = i < table.size() ? (static_cast<float>(i) + lo + f * (hi - lo)) / n : local;
-  return cubicBezier(p[0], p[1], p[2], p[3], t);
+  return weighted(bezierWeights(t), p);
+}
+
+}  // namespace
+
+std::optional<glm::vec3> evaluate(const BezierCurve& curve, float u, ArcSearch search) {
+  if (curve.segments.empty()) {
+    return std::nullopt;
+  }
+  u = clampFraction(u);
+  // The segment is the first whose running share reaches u. Shares add up to
+  // 1 only up to rounding, so a u beyond their float sum belongs to the last
+  // segment rather than to no segment at all.
+  float accumulated = 0.0f;
+  std::size_t j = 0;
+  for (; j < curve.segments.size(); ++j) {
+    accumulated += curve.segments[j].share;
+    if (accumulated >= u) {
+      break;
+    }
+  }
+  return evaluateSegment(curve, std::min(j, curve.segments.size() - 1), accumulated, u, search);
 }
 
 void precomputeSamples(BezierCurve& curve, ArcSearch search) {
   curve.samples.clear();
   curve.samples.reserve(precomputedSamples);
-  const glm::vec3 none(1.0f, 1.0f, 1.0f);
+  // The running shares, summed once in the order evaluate sums them; as
+  // shares are never negative they do not decrease, so the first that
+  // reaches u is found by binary search.
+  std::vector<float> running;
+  float accumulated = 0.0f;
+  for (const CurveSegment& segment : curve.segments) {
+    accumulated += segment.share;
+    running.push_back(accumulated);
+  }
   float m = 0.0f;
   while (m < 0.9999998807907104) {
-    curve.samples.push_back(evaluate(curve, m, search).value_or(none));
+    if (running.empty()) {
+      curve.samples.emplace_back(1.0f, 1.0f, 1.0f);
+    } else {
+      const float u = clampFraction(m);
+      const auto j = static_cast<std::size_t>(
+          std::lower_bound(running.begin(), running.end(), u) - running.begin());
+      const std::size_t segment = std::min(j, running.size() - 1);
+      curve.samples.push_back(evaluateSegment(curve, segment, running[segment], u, search));
+    }
     m = static_cast<float>(m + 0.00019999999494757503);
   }
 }

@@ -56,7 +56,9 @@ void readKeys(ReadItem&& readItem, std::vector<SyncKey>& keys) {
 }
 
 // Index of the last key whose row is <= row, or -1 before the first key (or
-// when there are no keys). Returns at once on an exact match.
+// when there are no keys): a binary search from bounds 0 and the key count
+// that returns at once on an exact match. Whatever order the keys are in,
+// this is the index the track answers with.
 std::int32_t floorIndex(const std::vector<SyncKey>& keys, std::int32_t row) {
   std::int32_t low = 0;
   std::int32_t high = static_cast<std::int32_t>(keys.size());
@@ -71,6 +73,24 @@ std::int32_t floorIndex(const std::vector<SyncKey>& keys, std::int32_t row) {
     }
   }
   return low - 1;
+}
+
+// The same index for strictly ascending rows, where it is simply the last
+// row <= row. The range halves a fixed number of times and the next probe is
+// chosen by selection, not by a jump, so lookups at random rows do not stall
+// on mispredicted branches.
+std::int32_t floorIndexAscending(const std::vector<std::int32_t>& rows, std::int32_t row) {
+  if (rows.empty()) {
+    return -1;
+  }
+  const std::int32_t* base = rows.data();
+  std::size_t count = rows.size();
+  while (count > 1) {
+    const std::size_t half = count / 2;
+    base = base[half] <= row ? base + half : base;
+    count -= half;
+  }
+  return static_cast<std::int32_t>(base - rows.data()) + (*base <= row ? 1 : 0) - 1;
 }
 
 // floor(row) as an int; rows beyond the int range saturate, NaN gives 0.
@@ -90,19 +110,37 @@ std::int32_t floorRow(double row) {
 
 }  // namespace
 
+SyncTrack::SyncTrack(std::string trackName, std::vector<SyncKey> trackKeys)
+    : name(std::move(trackName)) {
+  setKeys(std::move(trackKeys));
+}
+
+void SyncTrack::setKeys(std::vector<SyncKey> keys) {
+  keys_ = std::move(keys);
+  rows_.resize(keys_.size());
+  ascending_ = true;
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    rows_[i] = keys_[i].row;
+    if (i > 0 && rows_[i] <= rows_[i - 1]) {
+      ascending_ = false;
+    }
+  }
+}
+
 double SyncTrack::valueAt(double row) const {
-  if (keys.empty()) {
+  if (keys_.empty()) {
     return 0.0;
   }
-  const std::int32_t i = floorIndex(keys, floorRow(row));
+  const std::int32_t r = floorRow(row);
+  const std::int32_t i = ascending_ ? floorIndexAscending(rows_, r) : floorIndex(keys_, r);
   if (i < 0) {
-    return keys.front().value;
+    return keys_.front().value;
   }
   if (i > keyCount() - 2) {
-    return keys.back().value;
+    return keys_.back().value;
   }
-  const SyncKey& k0 = keys[static_cast<std::size_t>(i)];
-  const SyncKey& k1 = keys[static_cast<std::size_t>(i) + 1];
+  const SyncKey& k0 = keys_[static_cast<std::size_t>(i)];
+  const SyncKey& k1 = keys_[static_cast<std::size_t>(i) + 1];
   // The difference of the two float values is itself a float; the position in
   // the span is a double taken from the fractional row, and the sum is done in
   // double.
@@ -189,8 +227,7 @@ SyncTrack* SyncDevice::getTrack(const char* name) {
     }
   }
   try {
-    auto track = std::make_unique<SyncTrack>();
-    track->name = wanted;
+    auto track = std::make_unique<SyncTrack>(std::string(wanted));
     tracks_.push_back(track.get());
     SyncTrack* result = track.release();
     loadTrack(*result);
@@ -207,7 +244,9 @@ void SyncDevice::loadTrack(SyncTrack& track) {
     return;
   }
   const std::string path = base_ + "_" + track.name + ".track";
-  readTrackFile(path.c_str(), track.keys, open, read, close);
+  std::vector<SyncKey> keys;
+  readTrackFile(path.c_str(), keys, open, read, close);
+  track.setKeys(std::move(keys));
 }
 
 }  // namespace tessaly::sync

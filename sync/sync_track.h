@@ -19,16 +19,30 @@ struct SyncKey {
   std::int32_t type = 0;  // 0 step, 1 linear, 2 smooth, 3 ramp; sign-extended from the file's byte
 };
 
-struct SyncTrack {
-  std::string name;
-  std::vector<SyncKey> keys;  // in file order, expected ascending by row
+class SyncTrack {
+ public:
+  SyncTrack() = default;
+  explicit SyncTrack(std::string trackName, std::vector<SyncKey> trackKeys = {});
 
-  std::int32_t keyCount() const { return static_cast<std::int32_t>(keys.size()); }
+  std::string name;
+
+  // The keys in file order, expected ascending by row.
+  const std::vector<SyncKey>& keys() const { return keys_; }
+  std::int32_t keyCount() const { return static_cast<std::int32_t>(keys_.size()); }
+  void setKeys(std::vector<SyncKey> keys);
 
   // The track's value at a fractional row; 0.0 for a track without keys.
   // Before the first key the first value holds, from the last key on the last
   // value; between keys the earlier key's type interpolates (other types: 0.0).
   double valueAt(double row) const;
+
+ private:
+  std::vector<SyncKey> keys_;
+  // The rows of the keys side by side, and whether they strictly ascend (as
+  // every file the tracker writes does): then the floor index comes from a
+  // search without jumps over this compact array.
+  std::vector<std::int32_t> rows_;
+  bool ascending_ = true;
 };
 
 // The three file functions track loading reads with, with the signatures of

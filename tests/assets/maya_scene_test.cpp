@@ -269,8 +269,12 @@ TEST(MayaSceneArcLength, BinarySearchGivesTheSamplesOfTheLiteralScanBitForBit) {
                            5001 * sizeof(glm::vec3)));
   // And on tables with runs of equal entries, at and between entries.
   const std::vector<float> table = {0.0f, 0.0f, 0.1f, 0.1f, 0.1f, 0.4f, 0.5f, 0.5f, 1.0f};
-  for (const float local : {-1.0f, 0.0f, 0.05f, 0.1f, 0.2f, 0.4f, 0.5f, 0.99f, 1.0f, 2.0f}) {
-    EXPECT_EQ(firstEntryAbove(table, local), bench::literalFirstEntryAbove(table, local)) << local;
+  for (const float local : {-1.0f, 0.0f, 0.05f, 0.1f, 0.2f, 0.4f, 0.5f, 0.99f, 1.0f, 2.0f, NAN}) {
+    for (std::size_t size = 0; size <= table.size(); ++size) {
+      const std::span<const float> part(table.data(), size);
+      EXPECT_EQ(firstEntryAbove(part, local), bench::literalFirstEntryAbove(part, local))
+          << local << " in " << size;
+    }
   }
 }
 

@@ -33,9 +33,7 @@ std::string trackBytes(const std::vector<SyncKey>& keys, std::int32_t count = -1
 }
 
 SyncTrack trackOf(std::vector<SyncKey> keys) {
-  SyncTrack track;
-  track.keys = std::move(keys);
-  return track;
+  return SyncTrack("test", std::move(keys));
 }
 
 struct DeviceDeleter {
@@ -141,15 +139,18 @@ TEST(SyncTrackValue, BinarySearchFindsTheSpanInALongTrack) {
   }
 }
 
-TEST(SyncTrackValue, KeysOnTheSameRowGiveAFiniteValue) {
-  // A damaged file with two keys on row 5: the span of no width holds its
-  // first value instead of dividing by zero.
-  const SyncTrack track = trackOf({{1, 0.0f, 1}, {5, 2.0f, 1}, {5, 2.0f, 1}, {5, 6.0f, 1},
-                                   {5, 8.0f, 1}, {9, 9.0f, 1}});
-  for (const double row : {5.0, 5.5, 5.99}) {
-    const double value = track.valueAt(row);
-    EXPECT_TRUE(std::isfinite(value)) << row;
-  }
+TEST(SyncTrackValue, KeysOnTheSameRowFollowTheBinarySearchAndStayFinite) {
+  // A damaged file with four keys on row 5. The search probes index 3 first
+  // and stops there; its span to key 4 has no width and holds key 3's value
+  // instead of dividing by zero.
+  const SyncTrack track = trackOf({{1, 0.0f, 1}, {5, 1.0f, 1}, {5, 2.0f, 1}, {5, 3.0f, 1},
+                                   {5, 4.0f, 1}, {9, 5.0f, 1}});
+  EXPECT_EQ(track.valueAt(5.0), 3.0);
+  EXPECT_EQ(track.valueAt(5.5), 3.0);
+  EXPECT_EQ(track.valueAt(3.0), 0.5);
+  // Keys out of order are searched as they are, not sorted.
+  const SyncTrack unsorted = trackOf({{0, 0.0f, 1}, {50, 1.0f, 1}, {10, 2.0f, 1}, {20, 4.0f, 1}});
+  EXPECT_EQ(unsorted.valueAt(15.0), 3.0);
 }
 
 // --- Files ------------------------------------------------------------------

@@ -14,18 +14,18 @@ int runTrackCommand(const Invocation& invocation) {
   if (const int status = takeFileAndNumbers(invocation, "ROW", file, rows); status != exitOk) {
     return status;
   }
-  sync::SyncTrack track;
-  track.name = file;
-  if (!sync::readTrackFile(file.c_str(), track.keys)) {
+  std::vector<sync::SyncKey> keys;
+  if (!sync::readTrackFile(file.c_str(), keys)) {
     return invocation.unreadable(file, "cannot be opened");
   }
+  const sync::SyncTrack track(file, std::move(keys));
 
   JsonWriter json(invocation.out);
   json.beginObject();
   json.field("file", file);
   json.key("keys");
   json.beginArray();
-  for (const sync::SyncKey& key : track.keys) {
+  for (const sync::SyncKey& key : track.keys()) {
     json.beginObject();
     json.field("row", std::int64_t{key.row});
     json.field("value", key.value);
