@@ -70,6 +70,9 @@ int runProgram() {
   }
   for (std::size_t i = 0; i < trackCount; ++i) {
     inputs.tracks[i] = inputs.device->getTrack(trackNames[i]);
+    if (inputs.tracks[i] == nullptr) {
+      return -1;  // out of memory, like a device that cannot be created
+    }
   }
 
   sync::MusicPlayer::open(musicFileName, config.loopDemo);

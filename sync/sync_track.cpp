@@ -1,12 +1,7 @@
 // Sync track files and their sampling.
-//
-// A track file is little-endian: a signed 32-bit key count N, then N keys of
-// 9 bytes each (row int32, value float32, type int8), with nothing between.
 #include "sync/sync_track.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -15,10 +10,55 @@ namespace tessaly::sync {
 
 namespace {
 
-// Largest path, in characters, that the track loader opens.
+// Longest path, in characters, that the track loader opens: what fits in a
+// 260-character path buffer with its terminator.
 constexpr std::size_t maxPathLength = 259;
 
-// Index of the last key whose row is <= row, or -1 before the first key.
+// Size of one key in a track file: row, value, type.
+constexpr std::size_t keyBytes = 9;
+
+std::uint32_t littleEndian32(const unsigned char* bytes) {
+  return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+         (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+// Reads a track's key count and keys with `readItem(buffer, size)`, which
+// fills `size` bytes and says whether it could. The count is only an upper
+// bound: keys are appended as they are read, so a count the data cannot back
+// never drives an allocation, and a partial last key is dropped.
+// Never throws.
+template <typename ReadItem>
+void readKeys(ReadItem&& readItem, std::vector<SyncKey>& keys) {
+  unsigned char count[4];
+  if (!readItem(count, sizeof count)) {
+    return;
+  }
+  const auto keyCount = static_cast<std::int32_t>(littleEndian32(count));
+  for (std::int32_t i = 0; i < keyCount; ++i) {
+    unsigned char row[4];
+    unsigned char value[4];
+    unsigned char type[1];
+    if (!readItem(row, sizeof row) || !readItem(value, sizeof value) ||
+        !readItem(type, sizeof type)) {
+      return;
+    }
+    SyncKey key;
+    key.row = static_cast<std::int32_t>(littleEndian32(row));
+    const std::uint32_t valueBits = littleEndian32(value);
+    std::memcpy(&key.value, &valueBits, sizeof key.value);
+    key.type = static_cast<std::int8_t>(type[0]);
+    try {
+      keys.push_back(key);
+    } catch (const std::bad_alloc&) {
+      return;  // out of memory part-way: the keys read so far stay
+    }
+  }
+}
+
+// Index of the last key whose row is <= row, or -1 before the first key (or
+// when there are no keys): a binary search from bounds 0 and the key count
+// that returns at once on an exact match. Whatever order the keys are in,
+// this is the index the track answers with.
 std::int32_t floorIndex(const std::vector<SyncKey>& keys, std::int32_t row) {
   std::int32_t low = 0;
   std::int32_t high = static_cast<std::int32_t>(keys.size());
@@ -35,36 +75,80 @@ std::int32_t floorIndex(const std::vector<SyncKey>& keys, std::int32_t row) {
   return low - 1;
 }
 
+// The same index for strictly ascending rows, where it is simply the last
+// row <= row. The range halves a fixed number of times and the next probe is
+// chosen by selection, not by a jump, so lookups at random rows do not stall
+// on mispredicted branches.
+std::int32_t floorIndexAscending(const std::vector<std::int32_t>& rows, std::int32_t row) {
+  if (rows.empty()) {
+    return -1;
+  }
+  const std::int32_t* base = rows.data();
+  std::size_t count = rows.size();
+  while (count > 1) {
+    const std::size_t half = count / 2;
+    base = base[half] <= row ? base + half : base;
+    count -= half;
+  }
+  return static_cast<std::int32_t>(base - rows.data()) + (*base <= row ? 1 : 0) - 1;
+}
+
+// floor(row) as an int; rows beyond the int range saturate, NaN gives 0.
+std::int32_t floorRow(double row) {
+  const double floored = std::floor(row);
+  if (std::isnan(floored)) {
+    return 0;
+  }
+  if (floored <= static_cast<double>(INT32_MIN)) {
+    return INT32_MIN;
+  }
+  if (floored >= static_cast<double>(INT32_MAX)) {
+    return INT32_MAX;
+  }
+  return static_cast<std::int32_t>(floored);
+}
+
 }  // namespace
 
+SyncTrack::SyncTrack(std::string trackName, std::vector<SyncKey> trackKeys)
+    : name(std::move(trackName)) {
+  setKeys(std::move(trackKeys));
+}
+
+void SyncTrack::setKeys(std::vector<SyncKey> keys) {
+  keys_ = std::move(keys);
+  rows_.resize(keys_.size());
+  ascending_ = true;
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    rows_[i] = keys_[i].row;
+    if (i > 0 && rows_[i] <= rows_[i - 1]) {
+      ascending_ = false;
+    }
+  }
+}
+
 double SyncTrack::valueAt(double row) const {
-  if (keys.empty()) {
+  if (keys_.empty()) {
     return 0.0;
   }
-  // Rows far outside the int range saturate instead of overflowing.
-  const double floored = std::floor(row);
-  std::int32_t r = 0;
-  if (std::isnan(floored)) {
-    r = 0;
-  } else if (floored <= static_cast<double>(INT32_MIN)) {
-    r = INT32_MIN;
-  } else if (floored >= static_cast<double>(INT32_MAX)) {
-    r = INT32_MAX;
-  } else {
-    r = static_cast<std::int32_t>(floored);
-  }
-  const std::int32_t i = floorIndex(keys, r);
+  const std::int32_t r = floorRow(row);
+  const std::int32_t i = ascending_ ? floorIndexAscending(rows_, r) : floorIndex(keys_, r);
   if (i < 0) {
-    return keys.front().value;
+    return keys_.front().value;
   }
   if (i > keyCount() - 2) {
-    return keys.back().value;
+    return keys_.back().value;
   }
-  const SyncKey& k0 = keys[static_cast<std::size_t>(i)];
-  const SyncKey& k1 = keys[static_cast<std::size_t>(i) + 1];
-  // The difference of two float values is a float; t is a double.
+  const SyncKey& k0 = keys_[static_cast<std::size_t>(i)];
+  const SyncKey& k1 = keys_[static_cast<std::size_t>(i) + 1];
+  // The difference of the two float values is itself a float; the position in
+  // the span is a double taken from the fractional row, and the sum is done in
+  // double.
   const float d = k1.value - k0.value;
-  double t = (row - k0.row) / (static_cast<double>(k1.row) - k0.row);
+  const double span = static_cast<double>(k1.row) - static_cast<double>(k0.row);
+  // Two keys on the same row (a damaged file) make a span of no width: it
+  // holds its first key's value instead of dividing by zero.
+  double t = span != 0.0 ? (row - k0.row) / span : 0.0;
   switch (k0.type) {
     case 0:
       return k0.value;
@@ -80,6 +164,35 @@ double SyncTrack::valueAt(double row) const {
       return 0.0;
   }
   return k0.value + d * t;
+}
+
+bool readTrackFile(const char* path, std::vector<SyncKey>& keys, OpenFunction open,
+                   ReadFunction read, CloseFunction close) {
+  keys.clear();
+  std::FILE* file = open(path, "rb");
+  if (file == nullptr) {
+    return false;
+  }
+  readKeys([&](unsigned char* buffer, std::size_t size) { return read(buffer, size, 1, file) == 1; },
+           keys);
+  close(file);
+  return true;
+}
+
+std::vector<SyncKey> readTrackBytes(std::string_view bytes) {
+  std::vector<SyncKey> keys;
+  std::size_t offset = 0;
+  readKeys(
+      [&](unsigned char* buffer, std::size_t size) {
+        if (bytes.size() - offset < size) {
+          return false;
+        }
+        std::memcpy(buffer, bytes.data() + offset, size);
+        offset += size;
+        return true;
+      },
+      keys);
+  return keys;
 }
 
 SyncDevice* SyncDevice::create(const char* base) {
@@ -107,50 +220,33 @@ void SyncDevice::destroy(SyncDevice* device) {
 }
 
 SyncTrack* SyncDevice::getTrack(const char* name) {
-  const std::string wanted = name != nullptr ? name : "";
+  const std::string_view wanted = name != nullptr ? name : "";
   for (SyncTrack* track : tracks_) {
     if (track->name == wanted) {
       return track;
     }
   }
-  auto track = std::make_unique<SyncTrack>();
-  track->name = wanted;
-  tracks_.push_back(track.get());
-  SyncTrack* result = track.release();
-  loadTrack(*result);
-  return result;
+  try {
+    auto track = std::make_unique<SyncTrack>(std::string(wanted));
+    tracks_.push_back(track.get());
+    SyncTrack* result = track.release();
+    loadTrack(*result);
+    return result;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 void SyncDevice::loadTrack(SyncTrack& track) {
   // The path is base + "_" + name + ".track"; one that does not fit the
-  // 259 characters the format allows is not opened.
-  std::string path = base_.substr(0, std::min(base_.size(), maxPathLength));
-  path += "_";
-  path += track.name;
-  path += ".track";
-  if (path.size() > maxPathLength) {
+  // 259 characters of a path buffer is not opened and the track stays empty.
+  if (base_.size() + 1 + track.name.size() + std::strlen(".track") > maxPathLength) {
     return;
   }
-  std::FILE* file = open(path.c_str(), "rb");
-  if (file == nullptr) {
-    return;
-  }
-  std::int32_t count = 0;
-  if (read(&count, 4, 1, file) == 1) {
-    // Keys are appended as they are read, so a count the file cannot back
-    // never drives an allocation, and a partial last key is dropped.
-    for (std::int32_t i = 0; i < count; ++i) {
-      SyncKey key;
-      std::int8_t type = 0;
-      if (read(&key.row, 4, 1, file) != 1 || read(&key.value, 4, 1, file) != 1 ||
-          read(&type, 1, 1, file) != 1) {
-        break;
-      }
-      key.type = type;
-      track.keys.push_back(key);
-    }
-  }
-  close(file);
+  const std::string path = base_ + "_" + track.name + ".track";
+  std::vector<SyncKey> keys;
+  readTrackFile(path.c_str(), keys, open, read, close);
+  track.setKeys(std::move(keys));
 }
 
 }  // namespace tessaly::sync

@@ -1,0 +1,19 @@
+//Maya ASCII 2018 scene
+//Name: rotation-kept.ma
+requires maya "2018";
+createNode transform -n "turntable";
+	setAttr ".r" -type "double3" 0 90 0 ;
+createNode transform -n "rail" -p "turntable";
+	setAttr ".t" -type "double3" 0 0 5 ;
+createNode bezierCurve -n "railShape" -p "rail";
+	setAttr -k off ".v";
+	setAttr ".cc" -type "nurbsCurve" 
+		3 1 0 no 3
+		6 0 0 0 1 1 1
+		4
+		0 0 0
+		1 0 0
+		2 0 0
+		3 0 0
+		;
+// End of rotation-kept.ma

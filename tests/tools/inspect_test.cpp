@@ -1,0 +1,170 @@
+#include "tools/inspect/inspect.h"
+#include "tools/inspect/json_writer.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessaly::tools {
+namespace {
+
+const std::string source = TESSALY_SOURCE_DIR;
+const std::string trackFixtures = source + "/tests/sync/data/";
+const std::string mayaFixtures = source + "/tests/assets/data/maya/";
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome inspect(std::vector<std::string> args) {
+  const std::vector<std::string_view> views(args.begin(), args.end());
+  Outcome run;
+  run.status = runInspect(views, run.out, run.err);
+  return run;
+}
+
+// Runs the built executable through the shell, capturing both streams.
+Outcome inspectProcess(const std::string& arguments) {
+  test::TempDir dir;
+  const std::string command = std::string(TESSALY_BINARY_DIR) + "/tessaly-inspect " + arguments +
+                              " >" + dir.file("out") + " 2>" + dir.file("err") + " </dev/null";
+  const int raw = std::system(command.c_str());
+  Outcome run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = test::readFile(dir.file("out"));
+  run.err = test::readFile(dir.file("err"));
+  return run;
+}
+
+TEST(InspectTrack, PrintsTheKeysAsLoadedAndTheValuesAtEachRow) {
+  const std::string file = trackFixtures + "sync_odd-types.track";
+  const Outcome run = inspect({"track", file, "25", "-3.5", "0.1", "1e9"});
+  EXPECT_EQ(run.status, exitOk);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "{\"file\": \"" + file +
+                "\", \"keys\": [{\"row\": 0, \"value\": 1, \"type\": 4}, "
+                "{\"row\": 10, \"value\": 2, \"type\": -1}, {\"row\": 20, \"value\": 3, \"type\": 1}, "
+                "{\"row\": 30, \"value\": 4, \"type\": 2}], "
+                "\"values\": [{\"row\": 25, \"value\": 3.5}, {\"row\": -3.5, \"value\": 1}, "
+                "{\"row\": 0.10000000000000001, \"value\": 0}, {\"row\": 1000000000, \"value\": 4}]}\n");
+}
+
+TEST(InspectTrack, NumbersPrintSoThatTheyReadBackExactly) {
+  test::TempDir dir;
+  const float value = 0.1f;
+  std::string bytes("\x01\x00\x00\x00\x05\x00\x00\x00", 8);
+  bytes.append(reinterpret_cast<const char*>(&value), 4);
+  bytes += '\x00';
+  const Outcome run = inspect({"track", dir.write("sync_x.track", bytes)});
+  EXPECT_NE(run.out.find("\"value\": 0.100000001"), std::string::npos) << run.out;
+  EXPECT_EQ(std::strtof("0.100000001", nullptr), value);
+}
+
+TEST(InspectMaya, PrintsCurvesWithTheirLookupsAndLights) {
+  const std::string file = mayaFixtures + "straight-line.ma";
+  const Outcome run = inspect({"maya", file, "0", "-1", "1"});
+  ASSERT_EQ(run.status, exitOk) << run.err;
+  const std::string head = "{\"file\": \"" + file + "\", \"curves\": [{\"name\": \"straight-line.ma\", "
+                           "\"path\": \"" + file + "\", \"controlPoints\": [[0, 0, 0], [1, 0, 0], "
+                           "[2, 0, 0], [3, 0, 0]], \"segmentCount\": 1, \"totalLength\": ";
+  ASSERT_EQ(run.out.substr(0, head.size()), head);
+  EXPECT_NE(run.out.find("\"sampleCount\": 5001, \"curvePoint\": [[0, 0, 0], [0, 0, 0], ["),
+            std::string::npos);
+  EXPECT_NE(run.out.find("\"evaluate\": [[0, 0, 0], [0, 0, 0], [3, 0, 0]]}], "
+                         "\"pointLights\": [], \"ambientLights\": []}\n"),
+            std::string::npos)
+      << run.out;
+
+  const std::string light = mayaFixtures + "Light1.ma";
+  EXPECT_EQ(inspect({"maya", light}).out,
+            "{\"file\": \"" + light + "\", \"curves\": [], \"pointLights\": [{\"name\": \"Light1.ma\", "
+            "\"position\": [3.5, 6, -2.25], \"color\": [1, 0.800000012, 0.5], \"intensity\": 2.5}], "
+            "\"ambientLights\": []}\n");
+  const std::string ambient = mayaFixtures + "AmbientLight.ma";
+  EXPECT_NE(inspect({"maya", ambient}).out.find(
+                "\"ambientLights\": [{\"name\": \"AmbientLight.ma\", \"color\": [0.200000003, "
+                "0.25, 0.300000012], \"intensity\": 0.600000024}]}"),
+            std::string::npos);
+}
+
+TEST(InspectUsage, MistakesGiveAUsageLineAndStatusTwo) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"obj"}, {"track"}, {"maya"},
+        {"track", trackFixtures + "sync_fov.track", "ten"}, {"maya", mayaFixtures + "Light1.ma", ""},
+        {"maya", mayaFixtures + "Light1.ma", "0.5x"}}) {
+    const Outcome run = inspect(args);
+    EXPECT_EQ(run.status, exitUsage) << (args.empty() ? "" : args[0]);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("usage: tessaly-inspect"), std::string::npos) << run.err;
+  }
+  const Outcome help = inspect({"--help"});
+  EXPECT_EQ(help.status, exitOk);
+  EXPECT_NE(help.out.find("track FILE [ROW ...]"), std::string::npos);
+  EXPECT_NE(help.out.find("maya FILE [U ...]"), std::string::npos);
+}
+
+TEST(InspectUsage, UnreadableFilesGiveAMessageAndStatusOne) {
+  test::TempDir dir;
+  for (const std::string& file : {dir.file("missing.ma"), dir.path().string()}) {
+    for (const char* command : {"track", "maya"}) {
+      const Outcome run = inspect({command, file});
+      EXPECT_EQ(run.status, exitUnreadable) << command << " " << file;
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.err.rfind("tessaly-inspect: cannot read " + file + ": ", 0), 0u) << run.err;
+    }
+  }
+}
+
+TEST(InspectProcess, ExitStatusesAndStreamsOfTheExecutable) {
+  const Outcome ok = inspectProcess("track " + trackFixtures + "sync_fov.track 150");
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_NE(ok.out.find("{\"row\": 150, \"value\": 67.5}"), std::string::npos) << ok.out;
+  const Outcome none = inspectProcess("");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_NE(none.err.find("usage:"), std::string::npos);
+  const Outcome missing = inspectProcess("maya /nonexistent/CamCurve.ma");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "tessaly-inspect: cannot read /nonexistent/CamCurve.ma: No such file or directory\n");
+}
+
+TEST(InspectProcess, EveryFixtureOfTheTestsInspects) {
+  int files = 0;
+  for (const auto& [folder, command] : {std::pair{trackFixtures, "track"}, {mayaFixtures, "maya"}}) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      const Outcome run = inspect({command, entry.path().string(), "0", "0.5", "1"});
+      EXPECT_EQ(run.status, exitOk) << entry.path();
+      EXPECT_EQ(run.out.front(), '{');
+      EXPECT_EQ(run.out.substr(run.out.size() - 2), "}\n");
+      ++files;
+    }
+  }
+  EXPECT_GE(files, 25);
+}
+
+TEST(JsonWriter, EscapesStringsAndWritesNonFiniteNumbersAsNull) {
+  std::string out;
+  JsonWriter json(out);
+  json.beginObject();
+  json.field("a\"b", std::string_view("line\nquote\" back\\ tab\t \x01"));
+  json.field("nan", std::nanf(""));
+  json.field("inf", HUGE_VAL);
+  json.key("empty");
+  json.beginArray();
+  json.endArray();
+  json.endObject();
+  EXPECT_EQ(out, "{\"a\\\"b\": \"line\\nquote\\\" back\\\\ tab\\t \\u0001\", \"nan\": null, "
+                 "\"inf\": null, \"empty\": []}");
+}
+
+}  // namespace
+}  // namespace tessaly::tools
