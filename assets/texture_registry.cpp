@@ -16,8 +16,7 @@ constexpr const char* conversionFailedMessage = "Conversion to RGBA failed on im
 bool fitsTextureLimit(const DecodedImage& image) {
   GLint maxSide = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
-  return image.width > 0 && image.height > 0 && image.width <= maxSide &&
-         image.height <= maxSide;
+  return image.width > 0 && image.height > 0 && image.width <= maxSide && image.height <= maxSide;
 }
 
 }  // namespace
@@ -32,8 +31,8 @@ bool TextureRegistry::load(const std::string& path, const std::string& name) {
   return add(path, name, status, image);
 }
 
-bool TextureRegistry::add(const std::string& path, const std::string& name,
-                          DecodeStatus status, const DecodedImage& image) {
+bool TextureRegistry::add(const std::string& path, const std::string& name, DecodeStatus status,
+                          const DecodedImage& image) {
   if (status == DecodeStatus::conversionFailed) {
     platform::showErrorBox(platform::formatMessage(conversionFailedMessage, name));
     return false;
@@ -83,8 +82,8 @@ GLuint uploadTexture(const DecodedImage& image) {
   // changed them).
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
-               GL_UNSIGNED_BYTE, image.pixels.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               image.pixels.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

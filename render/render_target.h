@@ -49,11 +49,11 @@ class RenderTarget {
   GLuint msDepthBuffer = 0;  // 4-sample depth, multisampled only
   std::int32_t width = 0;
   std::int32_t height = 0;
-  GLuint framebuffer = 0;    // colorTexture + depthBuffer
-  GLuint msFramebuffer = 0;  // msColorBuffer + msDepthBuffer, multisampled only
+  GLuint framebuffer = 0;                       // colorTexture + depthBuffer
+  GLuint msFramebuffer = 0;                     // msColorBuffer + msDepthBuffer, multisampled only
   std::array<std::int32_t, 4> savedViewport{};  // x, y, width, height at construction
   std::int32_t samples = 0;
-  GLenum status = 0;         // last framebuffer completeness check
+  GLenum status = 0;  // last framebuffer completeness check
   bool failed = false;
   std::int32_t multisampled = 0;
 };

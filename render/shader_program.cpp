@@ -39,7 +39,8 @@ bool shaderCompiled(GLuint shader) {
 void compile(GLuint shader, const char* path) {
   glCompileShader(shader);
   if (!shaderCompiled(shader)) {
-    std::fprintf(stderr, "%s: shader compile failed\n%s\n", path, infoLog(shader, glGetShaderiv, glGetShaderInfoLog).c_str());
+    const std::string log = infoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+    std::fprintf(stderr, "%s: shader compile failed\n%s\n", path, log.c_str());
   }
 }
 

@@ -21,8 +21,7 @@ inline constexpr std::chrono::milliseconds readableWaitLimit{2000};
 // Tries to open `path` for reading until it succeeds or `limit` has passed,
 // sleeping a few milliseconds between tries, so a file that another process
 // is still writing or is about to create is picked up. True once it opened.
-bool waitUntilReadable(const char* path,
-                       std::chrono::milliseconds limit = readableWaitLimit);
+bool waitUntilReadable(const char* path, std::chrono::milliseconds limit = readableWaitLimit);
 
 // The whole file's bytes, unchanged (line ends stay as on disk); nullopt
 // when the file cannot be opened or read. The string's c_str() is the

@@ -23,7 +23,8 @@ constexpr int screenHeight = 1080;
 // render state, and the filter shaders in a scratch working directory.
 bool setUpOnce() {
   static const bool ready = [] {
-    std::string scratch = (std::filesystem::temp_directory_path() / "tessaly-bench-XXXXXX").string();
+    std::string scratch =
+        (std::filesystem::temp_directory_path() / "tessaly-bench-XXXXXX").string();
     if (mkdtemp(scratch.data()) == nullptr) {
       return false;
     }
@@ -88,8 +89,7 @@ BENCHMARK(BM_CreatePostFilter)
 // block, resolved once; released when it goes.
 class SceneChain {
  public:
-  explicit SceneChain(std::int32_t multisampled)
-      : filter(multisampled, screenWidth, screenHeight) {
+  explicit SceneChain(std::int32_t multisampled) : filter(multisampled, screenWidth, screenHeight) {
     if (filter.failed) {
       return;
     }
@@ -156,8 +156,22 @@ void BM_DrawFullScreen(benchmark::State& state) {
   });
 }
 
-BENCHMARK(BM_Glow)->ArgName("multisampled")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_UnbindSceneTarget)->ArgName("multisampled")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DrawFullScreen)->ArgName("multisampled")->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Glow)
+    ->ArgName("multisampled")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_UnbindSceneTarget)
+    ->ArgName("multisampled")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_DrawFullScreen)
+    ->ArgName("multisampled")
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -88,8 +88,8 @@ TEST_F(TextureRegistryTest, AOnePixelPngYieldsItsTexel) {
 TEST_F(TextureRegistryTest, TheFirstDecodedRowIsUploadedLastWithMipmapsRepeatAndTrilinear) {
   TESSALY_REQUIRE_GL(context);
   // Top row (first in the file): red, green. Bottom row: blue, white.
-  const std::vector<std::uint8_t> pixels = {255, 0, 0, 255, 0, 255, 0, 255,
-                                            0, 0, 255, 255, 255, 255, 255, 255};
+  const std::vector<std::uint8_t> pixels = {255, 0, 0,   255, 0,   255, 0,   255,
+                                            0,   0, 255, 255, 255, 255, 255, 255};
   ASSERT_TRUE(registry.load(dir.write("Quad.png", test::encodePng(2, 2, pixels)), "Quad.png"));
   const GLuint texture = registry.find("Quad.png");
   const std::vector<std::uint8_t> uploaded = texels(texture);
@@ -208,9 +208,9 @@ TEST_F(TextureRegistryTest, BrokenFilesAreReportedByNameAndTheScanGoesOn) {
   solidJpeg(dir, "Data/good.jpg", {9, 9, 9, 255});
 
   registry.scanDirectory(dir.file("Data/"));
-  EXPECT_EQ(errors.messages(), (Messages{"DevIL failed to load: cut.jpg",
-                                         "DevIL failed to load: bad.png",
-                                         "DevIL failed to load: empty.png"}));
+  EXPECT_EQ(errors.messages(),
+            (Messages{"DevIL failed to load: cut.jpg", "DevIL failed to load: bad.png",
+                      "DevIL failed to load: empty.png"}));
   ASSERT_EQ(registry.entries().size(), 2u);
   EXPECT_EQ(registry.entries()[0].name, "good.jpg");
   EXPECT_EQ(registry.entries()[1].name, "good.png");

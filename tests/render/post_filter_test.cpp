@@ -88,7 +88,7 @@ TEST_F(PostFilterTest, TheQuadIsTheTableOf120BytesAndTheFilterUniformsAreSet) {
   float vertices[30] = {};
   glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof vertices, vertices);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
-  const float expected[30] = {-1, -1, 0, 0, 0, 1, -1, 0, 1, 0, 1, 1, 0, 1, 1,
+  const float expected[30] = {-1, -1, 0, 0, 0, 1, -1, 0, 1, 0, 1,  1, 0, 1, 1,
                               -1, -1, 0, 0, 0, 1, 1,  0, 1, 1, -1, 1, 0, 0, 1};
   EXPECT_EQ(std::memcmp(vertices, expected, sizeof vertices), 0);
 

@@ -175,7 +175,9 @@ void main() { fragColor = texture(map, vec2(u, 0.5)); }
   const std::vector<float> texels = levelTexels(output.colorTexture, 0);
   std::string reds;
   for (int x = 0; x < 8; ++x) {
-    reds += texels[static_cast<std::size_t>(x) * 4] == 1.0f ? 'R' : (texels[x * 4 + 1] == 1.0f ? 'G' : '?');
+    reds += texels[static_cast<std::size_t>(x) * 4] == 1.0f
+                ? 'R'
+                : (texels[x * 4 + 1] == 1.0f ? 'G' : '?');
   }
   EXPECT_EQ(reds, "RRGGGGRR");  // repeat would give RRGGRRGG, clamp RRGGGGGG
 }

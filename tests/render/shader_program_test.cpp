@@ -82,7 +82,8 @@ TEST_F(ShaderProgramTest, WindowsLineEndsCompileFromTheBytesOnDisk) {
   TESSALY_REQUIRE_GL(context);
   std::string vertex = vertexSource, fragment = fragmentSource;
   for (std::string* text : {&vertex, &fragment}) {
-    for (std::size_t at = text->find('\n'); at != std::string::npos; at = text->find('\n', at + 2)) {
+    for (std::size_t at = text->find('\n'); at != std::string::npos;
+         at = text->find('\n', at + 2)) {
       text->insert(at, "\r");
     }
   }

@@ -55,7 +55,8 @@ inline void writeFilterShaders(const std::filesystem::path& root) {
   std::filesystem::create_directories(shaders);
   for (const char* name : {"Filters", "Bokeh"}) {
     std::ofstream(shaders / (std::string(name) + ".vert"), std::ios::binary) << filterVertexSource;
-    std::ofstream(shaders / (std::string(name) + ".frag"), std::ios::binary) << filterFragmentSource;
+    std::ofstream(shaders / (std::string(name) + ".frag"), std::ios::binary)
+        << filterFragmentSource;
   }
 }
 
