@@ -2,8 +2,10 @@
 #include "app/window.h"
 
 #include "app/demo_config.h"
+#include "assets/texture_registry.h"
 #include "platform/error_box.h"
 #include "render/gl.h"
+#include "render/post_filter.h"
 
 #include <GLFW/glfw3.h>
 
@@ -91,6 +93,15 @@ bool initRenderState() {
 
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glfwSwapBuffers(glfwGetCurrentContext());
+
+  // The chain's targets remember the viewport set above and restore it.
+  const render::PostFilter* filter =
+      render::createPostFilter(config.multisampling, config.width, config.height);
+  if (filter->failed) {
+    return false;
+  }
+  // Top-level pictures, among them "Loading.jpg" for the loading screen.
+  assets::rootTextures().scanDirectory("Data/");
   return true;
 }
 

@@ -1,16 +1,14 @@
 // The frame driver. Until the production's scenes are drawn, a frame is a
-// black clear and a buffer swap.
+// black clear and a present through the post-processing chain.
 #include "demo/frame.h"
 
-#include "render/gl.h"
-
-#include <GLFW/glfw3.h>
+#include "render/post_filter.h"
 
 namespace tessaly::demo {
 
 void renderFrame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glfwSwapBuffers(glfwGetCurrentContext());
+  render::PostFilter::clear();
+  render::PostFilter::present();
 }
 
 }  // namespace tessaly::demo

@@ -1,8 +1,13 @@
 #include "app/demo_config.h"
 #include "app/window.h"
+#include "assets/texture_registry.h"
 #include "render/gl.h"
+#include "render/post_filter.h"
 #include "tests/support/error_recorder.h"
+#include "tests/support/filter_shaders.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/png_writer.h"
+#include "tests/support/temp_dir.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -93,6 +98,11 @@ TEST_F(PlayerWindow, AsksForFourSamplesOnlyWithMultisampling) {
 }
 
 TEST_F(PlayerWindow, RenderStateIsLetterboxedWithDepthTestAndABlackFrame) {
+  test::TempDir dir;
+  test::writeFilterShaders(dir.path());
+  dir.write("Data/Loading.png", test::encodePng(1, 1, {255, 255, 255, 255}));
+  test::ScopedWorkingDirectory workingDirectory(dir.path());
+  test::ErrorRecorder errors;
   if (!open(320, 240, 0)) {
     GTEST_SKIP() << "no display";
   }
@@ -126,6 +136,30 @@ TEST_F(PlayerWindow, RenderStateIsLetterboxedWithDepthTestAndABlackFrame) {
     nonBlack += (pixels[i] | pixels[i + 1] | pixels[i + 2]) != 0;
   }
   EXPECT_EQ(nonBlack, 0u);
+
+  // The filter chain exists, its targets restore the letterboxed view, and
+  // the top level of Data/ has been scanned.
+  ASSERT_NE(render::postFilter(), nullptr);
+  EXPECT_FALSE(render::postFilter()->failed);
+  EXPECT_EQ(render::postFilter()->sceneTarget().savedViewport,
+            (std::array<std::int32_t, 4>{0, 30, 320, 180}));
+  EXPECT_NE(assets::rootTextures().find("Loading.png"), 0u);
+  EXPECT_TRUE(errors.messages().empty());
+}
+
+TEST_F(PlayerWindow, RenderStateFailsWhenTheFilterChainCannotBeMade) {
+  test::TempDir dir;
+  test::writeFilterShaders(dir.path());
+  dir.write("Data/Shaders/Filters.frag", "#version 330 core\nvoid main() { broken }\n");
+  test::ScopedWorkingDirectory workingDirectory(dir.path());
+  test::ErrorRecorder errors;
+  if (!open(320, 240, 1)) {
+    GTEST_SKIP() << "no display";
+  }
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(initRenderState());
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(errors.messages(), std::vector<std::string>{"Error compiling filter shader"});
 }
 
 TEST(CreateWindow, WithoutADisplayReportsGlfwAndFails) {

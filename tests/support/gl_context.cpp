@@ -4,10 +4,33 @@
 
 #include <GLFW/glfw3.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
 namespace tessaly::test {
 
+namespace {
+
+// Connecting to a busy X server can fail for a moment (the connect reports
+// EAGAIN while the server's backlog is full); try again before giving up.
+// Without a display there is nothing to wait for.
+bool initGlfwPatiently() {
+  const char* display = std::getenv("DISPLAY");
+  const int attempts = (display != nullptr && *display != '\0') ? 100 : 1;
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    if (glfwInit() == GLFW_TRUE) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+}  // namespace
+
 GlContext::GlContext(int width, int height, int samples) {
-  if (glfwInit() == GLFW_FALSE) {
+  if (!initGlfwPatiently()) {
     return;
   }
   glfwDefaultWindowHints();

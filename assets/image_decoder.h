@@ -1,0 +1,43 @@
+// Decoding of PNG and JPEG files with DevIL into 8-bit RGBA pixels, rows
+// flipped for upload. Plain data and no GL, so decoding can run away from
+// the thread that owns the context; the upload is texture_registry's.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessaly::assets {
+
+// Longest path the loader opens, in characters: paths are built in
+// 260-character buffers, so a longer one is not opened.
+inline constexpr std::size_t maxPathLength = 259;
+
+// One decoded picture: width x height RGBA8 texels, 4 bytes each, with the
+// row order reversed (the first row the decoder delivered is the last row
+// here), as glTexImage2D takes them.
+struct DecodedImage {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::vector<std::uint8_t> pixels;
+};
+
+enum class DecodeStatus {
+  decoded,
+  loadFailed,        // unreadable, undecodable, 0x0, or path too long
+  conversionFailed,  // DevIL could not make 8-bit RGBA of it
+};
+
+// The version check and DevIL's initialisation, done once per process.
+// With a DevIL older than version number 178 it shows "Initialization of
+// DevIL failed!" and leaves DevIL uninitialised (every load then fails);
+// false then. `versionNumber` is what DevIL reports unless a test says.
+bool initializeDevil();
+bool initializeDevil(std::int32_t versionNumber);
+
+// Decodes one file. On any failure `image` is left empty and DevIL holds
+// nothing of it. Safe to call from any thread: DevIL's calls are serialised
+// (it keeps one global current image). Needs initializeDevil first.
+DecodeStatus decodeImage(const std::string& path, DecodedImage& image);
+
+}  // namespace tessaly::assets

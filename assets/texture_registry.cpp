@@ -1,0 +1,105 @@
+// Texture registries: load, scan, find and re-point by name.
+#include "assets/texture_registry.h"
+
+#include "platform/error_box.h"
+#include "platform/files.h"
+
+#include <algorithm>
+
+namespace tessaly::assets {
+
+namespace {
+
+constexpr const char* loadFailedMessage = "DevIL failed to load: %s";
+constexpr const char* conversionFailedMessage = "Conversion to RGBA failed on image: %s";
+
+bool fitsTextureLimit(const DecodedImage& image) {
+  GLint maxSide = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+  return image.width > 0 && image.height > 0 && image.width <= maxSide && image.height <= maxSide;
+}
+
+}  // namespace
+
+TextureRegistry::TextureRegistry() {
+  initializeDevil();
+}
+
+bool TextureRegistry::load(const std::string& path, const std::string& name) {
+  DecodedImage image;
+  const DecodeStatus status = decodeImage(path, image);
+  return add(path, name, status, image);
+}
+
+bool TextureRegistry::add(const std::string& path, const std::string& name, DecodeStatus status,
+                          const DecodedImage& image) {
+  if (status == DecodeStatus::conversionFailed) {
+    platform::showErrorBox(platform::formatMessage(conversionFailedMessage, name));
+    return false;
+  }
+  if (status != DecodeStatus::decoded || !fitsTextureLimit(image)) {
+    platform::showErrorBox(platform::formatMessage(loadFailedMessage, name));
+    return false;
+  }
+  entries_.push_back(TextureEntry{name, path, uploadTexture(image)});
+  return true;
+}
+
+void TextureRegistry::scanDirectory(const std::string& directory) {
+  for (const char* extension : {"jpg", "png"}) {
+    for (const std::string& name : platform::listFiles(directory, extension)) {
+      load(directory + name, name);
+    }
+  }
+  // Stable, so entries of one name keep their load order and find stays
+  // "first loaded wins".
+  std::stable_sort(entries_.begin(), entries_.end(),
+                   [](const TextureEntry& a, const TextureEntry& b) { return a.name < b.name; });
+}
+
+GLuint TextureRegistry::find(std::string_view name) const {
+  for (const TextureEntry& entry : entries_) {
+    if (entry.name == name) {
+      return entry.glName;
+    }
+  }
+  return 0;
+}
+
+void TextureRegistry::setTexture(std::string_view name, GLuint glName) {
+  for (TextureEntry& entry : entries_) {
+    if (entry.name == name) {
+      entry.glName = glName;
+    }
+  }
+}
+
+GLuint uploadTexture(const DecodedImage& image) {
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  // Tightly packed rows of 4-byte texels (GL's defaults, in case a caller
+  // changed them).
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               image.pixels.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glGenerateMipmap(GL_TEXTURE_2D);
+  return texture;
+}
+
+TextureRegistry& rootTextures() {
+  static TextureRegistry registry;
+  return registry;
+}
+
+TextureRegistry& textures() {
+  static TextureRegistry registry;
+  return registry;
+}
+
+}  // namespace tessaly::assets
