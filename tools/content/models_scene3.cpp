@@ -76,9 +76,10 @@ bool writeBallRoom(const std::filesystem::path& modelsDir) {
             {radius - 0.9f, top + 0.7f}, {radius - 0.9f, top}},
            72, 0.5f);
 
-  // Four guide rails round the crusher's path, braced to the ring.
+  // Four guide rails round the crusher's path, braced to the ring along the
+  // axes (the camera comes in over the ring between two braces).
   for (int r = 0; r < 4; ++r) {
-    const float angle = twoPi * (static_cast<float>(r) + 0.5f) / 4.0f;
+    const float angle = twoPi * static_cast<float>(r) / 4.0f;
     const glm::vec3 direction(std::cos(angle), 0.0f, -std::sin(angle));
     mesh.setTransform(at(direction * 2.3f));
     mesh.use(materials::steel());

@@ -123,13 +123,16 @@ std::vector<Track> showTracks(const KickAnalysis& kick) {
       .key(tunnelOut, 270.0f, Ease::smooth)
       .key(tunnelOut + 64, 450.0f, Ease::step);
 
-  // Shake on the kick: bin from the analysis, size ~0.3 units on a hit.
+  // Shake on the kick: bin from the analysis, size ~0.3 units on a hit; the
+  // camera steadies while it threads the box's tunnel.
   Track shakeX("cam.shake.x"), shakeY("cam.shake.y");
   shakeX.key(0, 0.0f).key(4 * rowsPerBar, 0.5f).key(8 * rowsPerBar, 0.7f)
-      .key(16 * rowsPerBar, 0.45f).key(24 * rowsPerBar, 0.8f).key(32 * rowsPerBar, 0.0f)
+      .key(16 * rowsPerBar, 0.45f).key(24 * rowsPerBar, 0.8f).key(tunnelIn - 8, 0.0f)
+      .key(tunnelOut + 8, 0.8f).key(32 * rowsPerBar, 0.0f)
       .key(timeline::finalFadeRow, 1.0f).key(timeline::blackRow, 0.0f);
   shakeY.key(0, 0.0f).key(4 * rowsPerBar, 1.0f).key(16 * rowsPerBar, 0.7f)
-      .key(24 * rowsPerBar, 1.0f).key(32 * rowsPerBar, 0.0f)
+      .key(24 * rowsPerBar, 1.0f).key(tunnelIn - 8, 0.0f).key(tunnelOut + 8, 1.0f)
+      .key(32 * rowsPerBar, 0.0f)
       .key(timeline::finalFadeRow, 1.0f).key(timeline::blackRow, 0.0f);
   const float magnitude = 0.3f / std::max(kick.level, 0.02f);
   Track magX("cam.shake.mag.x"), magY("cam.shake.mag.y");
