@@ -54,12 +54,12 @@ TEST_F(Show, EveryTrackHasKeysInOrderAndAllFourInterpolationsOccur) {
     EXPECT_EQ(fs::file_size(path), 4u + 9u * static_cast<std::uintmax_t>(count));
     const sync::SyncTrack* track = device_->getTrack(name);
     ASSERT_EQ(track->keyCount(), count);
-    for (std::size_t i = 0; i < track->keys.size(); ++i) {
-      ASSERT_GE(track->keys[i].type, 0);
-      ASSERT_LE(track->keys[i].type, 3);
-      types.insert(track->keys[i].type);
+    for (std::size_t i = 0; i < track->keys().size(); ++i) {
+      ASSERT_GE(track->keys()[i].type, 0);
+      ASSERT_LE(track->keys()[i].type, 3);
+      types.insert(track->keys()[i].type);
       if (i > 0) {
-        ASSERT_LT(track->keys[i - 1].row, track->keys[i].row);
+        ASSERT_LT(track->keys()[i - 1].row, track->keys()[i].row);
       }
     }
   }
