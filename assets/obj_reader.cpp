@@ -41,7 +41,10 @@ class FloatStream {
   // Room for `count` more floats, to be written at once.
   float* append(std::size_t count) {
     if (used_ + count > data_.size()) {
-      data_.resize(std::max(used_ + count, data_.size() + growthStep));
+      // Within the reserved room a step at a time; beyond it, doubling.
+      const std::size_t ahead =
+          std::min(data_.size() + growthStep, std::max(data_.capacity(), 2 * data_.size()));
+      data_.resize(std::max(used_ + count, ahead));
     }
     float* out = data_.data() + used_;
     used_ += count;
@@ -118,8 +121,9 @@ class ObjParser {
 
  private:
   void readLine(std::string_view line) {
-    ValueReader values(line);
-    const std::string_view keyword = values.word();
+    std::string_view rest;
+    const std::string_view keyword = keywordOf(line, rest);
+    ValueReader values(rest);
     if (keyword == "v") {
       glm::vec3& p = model_.positions.emplace_back(0.0f);
       values.number(p.x);
@@ -144,6 +148,29 @@ class ObjParser {
       readLibraryLine(values);
     }
     // "#" and every other keyword: nothing.
+  }
+
+  // The first word of a line, and in `rest` what follows it. Most lines start
+  // right with "v", "vt", "vn" or "f" and a blank, told apart without a scan.
+  static std::string_view keywordOf(std::string_view line, std::string_view& rest) {
+    const auto blankAt = [&](std::size_t i) { return i >= line.size() || isBlank(line[i]); };
+    std::size_t length = 0;
+    if (!line.empty() && (line[0] == 'v' || line[0] == 'f') && blankAt(1)) {
+      length = 1;
+    } else if (line.size() >= 2 && line[0] == 'v' && (line[1] == 't' || line[1] == 'n') &&
+               blankAt(2)) {
+      length = 2;
+    } else {
+      ValueReader words(line);
+      const std::string_view word = words.word();
+      if (word.empty()) {
+        return {};
+      }
+      rest = line.substr(static_cast<std::size_t>(word.data() - line.data()) + word.size());
+      return word;
+    }
+    rest = line.substr(length);
+    return line.substr(0, length);
   }
 
   // Reads one index into a list of `count` records: the integer, then the

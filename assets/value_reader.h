@@ -36,9 +36,9 @@ class ValueReader {
     return std::string_view(start, static_cast<std::size_t>(position_ - start));
   }
 
-  // The next decimal number ("1", "-.5", "+2.5e3"). On failure `value` is 0 and the reader has failed. Values too
-  // small for a float read as 0; values too large, "inf" and "nan" are not
-  // numbers here.
+  // The next decimal number ("1", "-.5", "+2.5e3"), with std::from_chars. On
+  // failure `value` is 0 and the reader has failed. Values too small for a
+  // float read as 0; values too large, "inf" and "nan" are not numbers here.
   bool number(float& value) {
     value = 0.0f;
     const char* start = numberStart();

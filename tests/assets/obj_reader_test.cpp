@@ -180,6 +180,21 @@ TEST(ObjReader, KeywordsAreCaseSensitiveAndUnknownLinesAreSkipped) {
   EXPECT_EQ(model.groups[0].faces.size(), 1u);
 }
 
+TEST(ObjReader, KeywordsAreFollowedByAnyBlankAndBlankLinesAreSkipped) {
+  ObjData model;
+  readObjText("\n   \n\t\nv\t1 2 3\n\tv 4 5 6\nv\nvt\t0.5 0.25\nvn\v0 0 1\nvx 7 7 7\nf 1/1/1\t2/1/1 3/1/1\n"
+              "f\t1/1/1 2/1/1 3/1/1\n",
+              model);
+  ASSERT_EQ(model.positions.size(), 3u);
+  EXPECT_EQ(model.positions[1], glm::vec3(4, 5, 6));
+  EXPECT_EQ(model.positions[2], glm::vec3(0));
+  EXPECT_EQ(model.texCoords.at(0), glm::vec2(0.5f, 0.25f));
+  EXPECT_EQ(model.normals.at(0), glm::vec3(0, 0, 1));
+  // A tab between corners misreads the first face; after the keyword it is fine.
+  EXPECT_EQ(model.droppedFaces, 1);
+  EXPECT_EQ(model.vertexCount, 3);
+}
+
 TEST(ObjReader, MissingAttributesArePaddedToTheEightFloatLayout) {
   const ObjData normalsOnly = readFixture("normals-without-texcoords.obj");
   ASSERT_EQ(normalsOnly.vertexData.size(), 3 * floatsPerVertex);
