@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace tessaly::assets {
 
@@ -17,6 +19,11 @@ LineReader LineReader::ofText(std::string_view text, std::size_t bufferSize) {
 LineReader LineReader::ofFile(const std::string& path, std::size_t bufferSize,
                               std::size_t chunkSize) {
   LineReader reader(bufferSize);
+  // A directory opens for reading on some systems but is not a text file.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    return reader;
+  }
   reader.file_.reset(std::fopen(path.c_str(), "rb"));
   std::FILE* file = reader.file_.get();
   reader.isOpen_ = file != nullptr;

@@ -24,7 +24,7 @@ class LineReader {
 
   // Lines of the file at `path`, read in chunks of `chunkSize` bytes (at
   // least twice the buffer size is used). isOpen() tells whether the file
-  // could be opened.
+  // could be opened; a directory cannot.
   static LineReader ofFile(const std::string& path, std::size_t bufferSize,
                            std::size_t chunkSize = defaultChunkSize);
 

@@ -68,11 +68,14 @@ TEST(LineReader, FilesReadInChunksGiveTheSameLinesAsText) {
   EXPECT_EQ(lines, textLines(text.substr(0, 300) + std::string(40, 'z'), 16));
 }
 
-TEST(LineReader, AFileThatCannotBeOpenedHasNoLines) {
-  LineReader reader = LineReader::ofFile("/nonexistent/file.obj", 16);
-  EXPECT_FALSE(reader.isOpen());
-  std::string_view line;
-  EXPECT_FALSE(reader.next(line));
+TEST(LineReader, AFileThatCannotBeOpenedOrADirectoryHasNoLines) {
+  test::TempDir dir;
+  for (const std::string& path : {std::string("/nonexistent/file.obj"), dir.path().string()}) {
+    LineReader reader = LineReader::ofFile(path, 16);
+    EXPECT_FALSE(reader.isOpen()) << path;
+    std::string_view line;
+    EXPECT_FALSE(reader.next(line));
+  }
 }
 
 }  // namespace

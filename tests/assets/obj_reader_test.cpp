@@ -305,6 +305,8 @@ TEST(ObjReader, AFileThatCannotBeOpenedChangesOnlyThePath) {
   EXPECT_FALSE(readObjFile(fixtures + "absent.obj", model));
   EXPECT_EQ(model.path, fixtures + "absent.obj");
   EXPECT_EQ(model.vertexCount, 6);
+  EXPECT_FALSE(readObjFile(fixtures, model));
+  EXPECT_EQ(model.vertexCount, 6);
   // Reading again replaces everything, also when the path is the model's own.
   model.path = fixtures + "point-cloud-positions-only.obj";
   ASSERT_TRUE(readObjFile(model.path, model));
