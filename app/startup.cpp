@@ -7,6 +7,8 @@
 #include "app/frame_inputs.h"
 #include "app/main_loop.h"
 #include "app/window.h"
+#include "assets/asset_registry.h"
+#include "demo/demo_shaders.h"
 #include "sync/music_player.h"
 #include "sync/sync_track.h"
 
@@ -46,6 +48,36 @@ int chooseSettings(DemoConfig& config) {
 
 }  // namespace
 
+bool startShow(bool visibleWindow) {
+  const DemoConfig& config = demoConfig();
+  if (!createWindow(config.width, config.height, visibleWindow)) {
+    return false;
+  }
+  if (!initGlew()) {
+    return false;
+  }
+  if (!initRenderState()) {
+    return false;
+  }
+  if (!demo::loadDemoShaders()) {
+    return false;
+  }
+  assets::preloadAssets();
+
+  FrameInputs& inputs = frameInputs();
+  inputs.device = sync::SyncDevice::create("Data/Rocket/sync");
+  if (inputs.device == nullptr) {
+    return false;
+  }
+  for (std::size_t i = 0; i < trackCount; ++i) {
+    inputs.tracks[i] = inputs.device->getTrack(trackNames[i]);
+    if (inputs.tracks[i] == nullptr) {
+      return false;  // out of memory, like a device that cannot be created
+    }
+  }
+  return true;
+}
+
 int runProgram() {
   DemoConfig& config = demoConfig();
   config = DemoConfig{};
@@ -53,28 +85,9 @@ int runProgram() {
   if (chooseSettings(config) != 1) {
     return -1;
   }
-  if (!createWindow(config.width, config.height)) {
+  if (!startShow(true)) {
     return -1;
   }
-  if (!initGlew()) {
-    return -1;
-  }
-  if (!initRenderState()) {
-    return -1;
-  }
-
-  FrameInputs& inputs = frameInputs();
-  inputs.device = sync::SyncDevice::create("Data/Rocket/sync");
-  if (inputs.device == nullptr) {
-    return -1;
-  }
-  for (std::size_t i = 0; i < trackCount; ++i) {
-    inputs.tracks[i] = inputs.device->getTrack(trackNames[i]);
-    if (inputs.tracks[i] == nullptr) {
-      return -1;  // out of memory, like a device that cannot be created
-    }
-  }
-
   sync::MusicPlayer::open(musicFileName, config.loopDemo);
 
   runMainLoop();
