@@ -1,0 +1,361 @@
+// The setup dialog's window: GLFW for the window and its events, Dear ImGui
+// with its GLFW and OpenGL 3 backends for the controls. The window has one
+// job: show the controls where the dialog's template puts them, keep their
+// state, and tell the handler what the user did.
+#include "platform/setup_window.h"
+
+#include <GLFW/glfw3.h>
+#include <backends/imgui_impl_glfw.h>
+#include <backends/imgui_impl_opengl3.h>
+#include <imgui.h>
+
+#include <cstdio>
+
+namespace tessaly::platform {
+
+namespace {
+
+// The dialog's text font; ImGui's own font stands in when it is missing.
+constexpr const char* fontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+constexpr float fontPixels = 14.0f;
+
+constexpr int stillOpen = -2;
+
+// Keys the window reacts to itself, recorded by the key callback so a press
+// and release between two frames is not lost.
+struct KeyPresses {
+  bool enter = false;
+  bool escape = false;
+};
+
+void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
+  auto* keys = static_cast<KeyPresses*>(glfwGetWindowUserPointer(window));
+  if (keys == nullptr || action != GLFW_PRESS) {
+    return;
+  }
+  if (key == GLFW_KEY_ENTER || key == GLFW_KEY_KP_ENTER) {
+    keys->enter = true;
+  } else if (key == GLFW_KEY_ESCAPE) {
+    keys->escape = true;
+  }
+}
+
+void sayNoDisplay() {
+  // GLFW's own description (if any) was written without a line break.
+  const char* description = nullptr;
+  const bool glfwSaidSomething = glfwGetError(&description) != GLFW_NO_ERROR;
+  std::fputs(glfwSaidSomething ? "\n" : "", stderr);
+  std::fputs("The setup dialog cannot be shown: no display could be opened.\n", stderr);
+  std::fflush(stderr);
+}
+
+ImVec2 topLeft(const DialogRect& rect) {
+  return ImVec2(static_cast<float>(rect.x), static_cast<float>(rect.y));
+}
+ImVec2 extent(const DialogRect& rect) {
+  return ImVec2(static_cast<float>(rect.width), static_cast<float>(rect.height));
+}
+
+GLuint uploadPicture(const Picture& picture) {
+  if (picture.width <= 0 || picture.height <= 0 ||
+      picture.rgb.size() != static_cast<std::size_t>(picture.width) * picture.height * 3) {
+    return 0;
+  }
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, picture.width, picture.height, 0, GL_RGB,
+               GL_UNSIGNED_BYTE, picture.rgb.data());
+  return texture;
+}
+
+// Colours of a calm dark dialog that sits with the banner.
+void applyStyle() {
+  ImGuiStyle& style = ImGui::GetStyle();
+  ImGui::StyleColorsDark(&style);
+  style.WindowPadding = ImVec2(0, 0);
+  style.WindowRounding = 0;
+  style.WindowBorderSize = 0;
+  style.FrameRounding = 3;
+  style.FrameBorderSize = 1;
+  style.PopupRounding = 3;
+  style.PopupBorderSize = 1;
+  style.FramePadding = ImVec2(6, 4);
+  style.ItemSpacing = ImVec2(6, 4);
+  style.ItemInnerSpacing = ImVec2(6, 4);
+  ImVec4* colors = style.Colors;
+  colors[ImGuiCol_WindowBg] = ImVec4(0.11f, 0.12f, 0.15f, 1.0f);
+  colors[ImGuiCol_PopupBg] = ImVec4(0.13f, 0.14f, 0.18f, 1.0f);
+  colors[ImGuiCol_Border] = ImVec4(0.30f, 0.33f, 0.40f, 1.0f);
+  colors[ImGuiCol_Text] = ImVec4(0.88f, 0.90f, 0.93f, 1.0f);
+  colors[ImGuiCol_FrameBg] = ImVec4(0.17f, 0.19f, 0.24f, 1.0f);
+  colors[ImGuiCol_FrameBgHovered] = ImVec4(0.22f, 0.25f, 0.32f, 1.0f);
+  colors[ImGuiCol_FrameBgActive] = ImVec4(0.25f, 0.29f, 0.37f, 1.0f);
+  colors[ImGuiCol_Button] = ImVec4(0.20f, 0.23f, 0.29f, 1.0f);
+  colors[ImGuiCol_ButtonHovered] = ImVec4(0.26f, 0.30f, 0.38f, 1.0f);
+  colors[ImGuiCol_ButtonActive] = ImVec4(0.16f, 0.42f, 0.52f, 1.0f);
+  colors[ImGuiCol_Header] = ImVec4(0.16f, 0.42f, 0.52f, 1.0f);
+  colors[ImGuiCol_HeaderHovered] = ImVec4(0.20f, 0.50f, 0.62f, 1.0f);
+  colors[ImGuiCol_HeaderActive] = ImVec4(0.22f, 0.56f, 0.68f, 1.0f);
+  colors[ImGuiCol_CheckMark] = ImVec4(0.45f, 0.85f, 0.95f, 1.0f);
+}
+
+// The default push button's look: an accent fill and border.
+void pushDefaultButtonColours() {
+  ImGui::PushStyleColor(ImGuiCol_Button, ImVec4(0.13f, 0.36f, 0.45f, 1.0f));
+  ImGui::PushStyleColor(ImGuiCol_ButtonHovered, ImVec4(0.17f, 0.45f, 0.56f, 1.0f));
+  ImGui::PushStyleColor(ImGuiCol_ButtonActive, ImVec4(0.10f, 0.30f, 0.38f, 1.0f));
+  ImGui::PushStyleColor(ImGuiCol_Border, ImVec4(0.45f, 0.85f, 0.95f, 1.0f));
+}
+
+class SetupWindow {
+ public:
+  SetupWindow(SetupWindowHandler& handler, DialogControls& controls, ImTextureID picture)
+      : handler_(handler), controls_(controls), picture_(picture) {}
+
+  // Draws one frame of the controls; 1 after Start, 0 after Quit, else
+  // stillOpen.
+  int drawFrame(KeyPresses& keys) {
+    const SetupWindowLayout& layout = setupWindowLayout();
+    ImGui::SetNextWindowPos(ImVec2(0, 0));
+    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(layout.clientWidth),
+                                    static_cast<float>(layout.clientHeight)));
+    ImGui::Begin("##setup", nullptr,
+                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
+                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus);
+
+    drawPicture(layout.picture);
+    drawLabel(layout.resolutionLabel, "Resolution");
+    drawLabel(layout.aspectLabel, "Aspect ratio");
+    drawResolutionList(layout.resolutionList, keys);
+    drawAspectList(layout.aspectList, keys);
+    drawChecks(layout);
+
+    int result = stillOpen;
+    ImGui::SetCursorPos(topLeft(layout.startButton));
+    pushDefaultButtonColours();
+    ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
+    if (ImGui::Button("Start", extent(layout.startButton))) {
+      result = 1;
+    }
+    ImGui::PopStyleVar();
+    ImGui::PopStyleColor(4);
+    ImGui::SetCursorPos(topLeft(layout.quitButton));
+    if (ImGui::Button("Quit", extent(layout.quitButton))) {
+      result = 0;
+    }
+
+    // Enter presses the default button, unless it is choosing in an open list.
+    const bool listOpen =
+        ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
+    if (keys.enter && !listOpen && result == stillOpen) {
+      result = 1;
+    }
+    keys = KeyPresses{};
+    ImGui::End();
+
+    if (result == 1) {
+      handler_.start(controls_);
+    }
+    return result;
+  }
+
+ private:
+  void drawPicture(const DialogRect& rect) {
+    const ImVec2 min = topLeft(rect);
+    const ImVec2 max(min.x + static_cast<float>(rect.width), min.y + static_cast<float>(rect.height));
+    if (picture_ != nullptr) {
+      ImGui::SetCursorPos(min);
+      ImGui::Image(picture_, extent(rect));
+    }
+    // The picture's border, just outside it.
+    ImGui::GetWindowDrawList()->AddRect(ImVec2(min.x - 1, min.y - 1), ImVec2(max.x + 1, max.y + 1),
+                                        ImGui::GetColorU32(ImGuiCol_Border));
+  }
+
+  static void drawLabel(const DialogRect& rect, const char* text) {
+    ImGui::SetCursorPos(topLeft(rect));
+    ImGui::TextUnformatted(text);
+  }
+
+  // A drop-down list: Escape closes it without choosing, as a dialog's does.
+  template <typename OnPick>
+  static void drawList(const char* id, const DialogRect& rect, const std::vector<std::string>& items,
+                       int selection, KeyPresses& keys, OnPick onPick) {
+    ImGui::SetCursorPos(topLeft(rect));
+    ImGui::SetNextItemWidth(static_cast<float>(rect.width));
+    const bool valid = selection >= 0 && selection < static_cast<int>(items.size());
+    const char* preview = valid ? items[static_cast<std::size_t>(selection)].c_str() : "";
+    if (!ImGui::BeginCombo(id, preview)) {
+      return;
+    }
+    int picked = -1;
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+      ImGui::PushID(i);
+      const bool selected = i == selection;
+      if (ImGui::Selectable(items[static_cast<std::size_t>(i)].c_str(), selected)) {
+        picked = i;
+      }
+      if (selected) {
+        ImGui::SetItemDefaultFocus();
+      }
+      ImGui::PopID();
+    }
+    if (keys.escape) {
+      ImGui::CloseCurrentPopup();
+      keys.escape = false;
+    }
+    ImGui::EndCombo();
+    if (picked >= 0) {
+      onPick(picked);
+    }
+  }
+
+  void drawResolutionList(const DialogRect& rect, KeyPresses& keys) {
+    drawList("##resolution", rect, controls_.resolutionItems, controls_.resolutionSelection, keys,
+             [this](int picked) {
+               if (picked != controls_.resolutionSelection) {
+                 controls_.resolutionSelection = picked;
+                 handler_.selectionChanged(controls_);
+               }
+             });
+  }
+
+  void drawAspectList(const DialogRect& rect, KeyPresses& keys) {
+    drawList("##aspect", rect, controls_.aspectItems, controls_.aspectSelection, keys,
+             [this](int picked) {
+               controls_.aspectSelection = picked;
+               handler_.selectionChanged(controls_);
+             });
+  }
+
+  void drawChecks(const SetupWindowLayout& layout) {
+    static constexpr const char* labels[DialogControls::checkCount] = {
+        "Fullscreen", "Vertical sync", "Multisampling", "Loop demo"};
+    // A box as high as the template's check box row.
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding,
+                        ImVec2(1, (static_cast<float>(layout.checks[0].height) - fontPixels) / 2));
+    for (int i = 0; i < DialogControls::checkCount; ++i) {
+      ImGui::SetCursorPos(topLeft(layout.checks[static_cast<std::size_t>(i)]));
+      ImGui::Checkbox(labels[i], &controls_.checks[static_cast<std::size_t>(i)]);
+    }
+    ImGui::PopStyleVar();
+  }
+
+  SetupWindowHandler& handler_;
+  DialogControls& controls_;
+  ImTextureID picture_;
+};
+
+GLFWwindow* openWindow(const char* title, int width, int height) {
+  glfwDefaultWindowHints();
+  glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+  glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+  glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+  glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+  glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+  GLFWwindow* window = glfwCreateWindow(width, height, title, nullptr, nullptr);
+  glfwDefaultWindowHints();
+  if (window == nullptr) {
+    return nullptr;
+  }
+  // Centred on the primary monitor's work area.
+  if (GLFWmonitor* monitor = glfwGetPrimaryMonitor()) {
+    int x = 0, y = 0, areaWidth = 0, areaHeight = 0;
+    glfwGetMonitorWorkarea(monitor, &x, &y, &areaWidth, &areaHeight);
+    if (areaWidth > 0 && areaHeight > 0) {
+      glfwSetWindowPos(window, x + (areaWidth - width) / 2, y + (areaHeight - height) / 2);
+    }
+  }
+  return window;
+}
+
+}  // namespace
+
+int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture& picture) {
+  if (glfwInit() == GLFW_FALSE) {
+    sayNoDisplay();
+    return -1;
+  }
+  const SetupWindowLayout& layout = setupWindowLayout();
+  GLFWwindow* window = openWindow(title, layout.clientWidth, layout.clientHeight);
+  if (window == nullptr) {
+    sayNoDisplay();
+    glfwTerminate();
+    return -1;
+  }
+  glfwMakeContextCurrent(window);
+  glfwSwapInterval(1);
+
+  KeyPresses keys;
+  glfwSetWindowUserPointer(window, &keys);
+  // Installed before ImGui's, which passes every key on to it.
+  glfwSetKeyCallback(window, keyCallback);
+
+  IMGUI_CHECKVERSION();
+  ImGui::CreateContext();
+  ImGuiIO& io = ImGui::GetIO();
+  io.IniFilename = nullptr;  // the dialog leaves no files behind
+  io.LogFilename = nullptr;
+  if (std::FILE* probe = std::fopen(fontFile, "rb")) {
+    std::fclose(probe);
+    io.Fonts->AddFontFromFileTTF(fontFile, fontPixels);
+  } else {
+    io.Fonts->AddFontDefault();
+  }
+  applyStyle();
+
+  int result = -1;
+  if (ImGui_ImplGlfw_InitForOpenGL(window, true)) {
+    if (ImGui_ImplOpenGL3_Init("#version 330 core")) {
+      const GLuint texture = uploadPicture(picture);
+      DialogControls controls;
+      handler.initialise(controls);
+      SetupWindow dialog(handler, controls,
+                         texture != 0 ? reinterpret_cast<ImTextureID>(static_cast<std::uintptr_t>(texture))
+                                      : nullptr);
+      glfwShowWindow(window);
+
+      result = stillOpen;
+      while (result == stillOpen) {
+        // Short waits keep the controls responsive without spinning.
+        glfwWaitEventsTimeout(0.05);
+        // The close button does nothing: only Start and Quit end the dialog.
+        glfwSetWindowShouldClose(window, GLFW_FALSE);
+
+        ImGui_ImplOpenGL3_NewFrame();
+        ImGui_ImplGlfw_NewFrame();
+        ImGui::NewFrame();
+        result = dialog.drawFrame(keys);
+        ImGui::Render();
+
+        int width = 0, height = 0;
+        glfwGetFramebufferSize(window, &width, &height);
+        glViewport(0, 0, width, height);
+        const ImVec4 background = ImGui::GetStyle().Colors[ImGuiCol_WindowBg];
+        glClearColor(background.x, background.y, background.z, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+        glfwSwapBuffers(window);
+      }
+      if (texture != 0) {
+        glDeleteTextures(1, &texture);
+      }
+      ImGui_ImplOpenGL3_Shutdown();
+    }
+    ImGui_ImplGlfw_Shutdown();
+  }
+  if (result == -1) {
+    std::fputs("The setup dialog cannot be shown: its drawing could not be set up.\n", stderr);
+  }
+  ImGui::DestroyContext();
+  glfwSetWindowUserPointer(window, nullptr);
+  glfwDestroyWindow(window);
+  glfwTerminate();
+  return result;
+}
+
+}  // namespace tessaly::platform
