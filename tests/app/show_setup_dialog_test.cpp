@@ -269,6 +269,28 @@ TEST_F(SetupDialogWindow, EnterStartsWithTheSelectedModeAndCheckStates) {
   EXPECT_EQ(outcome->config.loopDemo, 1);
 }
 
+TEST_F(SetupDialogWindow, PickingTheShownAspectGroupListsItAfreshAndSelectsItsLastMode) {
+  // 1280 x 720 is 16:9 but not a mode of the screen: nothing is selected.
+  DemoConfig config;
+  config.width = 1280;
+  config.height = 720;
+  DialogChild child{config};
+  const std::string window = waitForWindow(child.pid());
+  ASSERT_FALSE(window.empty()) << "no dialog window appeared";
+
+  // Open the aspect list and pick its second item, "16:9", in the list
+  // that opens below the box (items 18 pixels apart).
+  const platform::DialogRect box = platform::setupWindowLayout().aspectList;
+  clickAt(window, {box.x, box.y, box.width, 22});
+  clickAt(window, {box.x, box.y + 22 + 18, box.width, 18});
+  pressKey(window, "Return");
+  const auto outcome = child.finish();
+  ASSERT_TRUE(outcome.has_value()) << "Enter did not end the dialog";
+  EXPECT_EQ(outcome->result, 1);
+  EXPECT_EQ(outcome->config.width, windowInfo("-root", "Width"));
+  EXPECT_EQ(outcome->config.height, windowInfo("-root", "Height"));
+}
+
 TEST_F(SetupDialogWindow, EscapeAndTheCloseButtonLeaveItOpen) {
   DialogChild child{DemoConfig{}};
   const std::string window = waitForWindow(child.pid());
