@@ -40,12 +40,13 @@ void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int 
   }
 }
 
-void sayNoDisplay() {
-  // GLFW's own description (if any) was written without a line break.
+// Says on stderr why the dialog cannot be shown. GLFW's own description,
+// if it gave one, was written without a line break.
+void sayCannotShow(const char* reason) {
   const char* description = nullptr;
   const bool glfwSaidSomething = glfwGetError(&description) != GLFW_NO_ERROR;
-  std::fputs(glfwSaidSomething ? "\n" : "", stderr);
-  std::fputs("The setup dialog cannot be shown: no display could be opened.\n", stderr);
+  std::fprintf(stderr, "%sThe setup dialog cannot be shown: %s.\n", glfwSaidSomething ? "\n" : "",
+               reason);
   std::fflush(stderr);
 }
 
@@ -277,13 +278,13 @@ GLFWwindow* openWindow(const char* title, int width, int height) {
 
 int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture& picture) {
   if (glfwInit() == GLFW_FALSE) {
-    sayNoDisplay();
+    sayCannotShow("no display could be opened");
     return -1;
   }
   const SetupWindowLayout& layout = setupWindowLayout();
   GLFWwindow* window = openWindow(title, layout.clientWidth, layout.clientHeight);
   if (window == nullptr) {
-    sayNoDisplay();
+    sayCannotShow("its window could not be created");
     glfwTerminate();
     return -1;
   }
@@ -349,7 +350,7 @@ int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture
     ImGui_ImplGlfw_Shutdown();
   }
   if (result == -1) {
-    std::fputs("The setup dialog cannot be shown: its drawing could not be set up.\n", stderr);
+    sayCannotShow("its drawing could not be set up");
   }
   ImGui::DestroyContext();
   glfwSetWindowUserPointer(window, nullptr);

@@ -65,14 +65,13 @@ void DataWatcher::start() {
     }
     shared_->state = State::opening;
   }
+  // The thread holds its own reference: the owner may go while it runs.
   std::thread(run, shared_).detach();
 }
 
 void DataWatcher::stop() { shared_->watch.stop(); }
 
-void DataWatcher::run(const std::shared_ptr<Shared>& shared) {
-  // The thread's own reference: the owner may go while it runs.
-  const std::shared_ptr<Shared> keep = shared;
+void DataWatcher::run(std::shared_ptr<Shared> keep) {
   const bool fits = keep->directory.size() <= maxWatchedDirectoryLength;
   if (!fits || !keep->watch.open(keep->directory)) {
     platform::showErrorBox(watchFailedMessage);

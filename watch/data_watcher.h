@@ -69,7 +69,7 @@ class DataWatcher {
 
  private:
   struct Shared;
-  static void run(const std::shared_ptr<Shared>& shared);
+  static void run(std::shared_ptr<Shared> keep);
 
   std::shared_ptr<Shared> shared_;
 };

@@ -203,6 +203,19 @@ class DialogChild {
   int readFd_ = -1;
 };
 
+// Presses Enter and returns what the dialog gave back (result -100 when it
+// did not end).
+DialogChild::Outcome startWithEnter(const std::string& window, DialogChild& child) {
+  pressKey(window, "Return");
+  return child.finish().value_or(DialogChild::Outcome{});
+}
+
+// The screen's one mode, 1920 x 1080 at 24-bit depth, is a 32-bit mode.
+void expectScreenSize(const DemoConfig& config) {
+  EXPECT_EQ(config.width, windowInfo("-root", "Width"));
+  EXPECT_EQ(config.height, windowInfo("-root", "Height"));
+}
+
 // Needs an X display with xdotool; one dialog at a time on the screen, so
 // the clicks of one test never land on another's window.
 class SetupDialogWindow : public testing::Test {
@@ -256,17 +269,13 @@ TEST_F(SetupDialogWindow, EnterStartsWithTheSelectedModeAndCheckStates) {
 
   clickAt(window, checkBox(platform::DialogControls::fullscreen));
   clickAt(window, checkBox(platform::DialogControls::loopDemo));
-  pressKey(window, "Return");
-  const auto outcome = child.finish();
-  ASSERT_TRUE(outcome.has_value()) << "Enter did not end the dialog";
-  EXPECT_EQ(outcome->result, 1);
-  // The screen's one mode, 1920 x 1080 at 24-bit depth, is the 32-bit mode.
-  EXPECT_EQ(outcome->config.width, windowInfo("-root", "Width"));
-  EXPECT_EQ(outcome->config.height, windowInfo("-root", "Height"));
-  EXPECT_EQ(outcome->config.fullscreen, 0);
-  EXPECT_EQ(outcome->config.verticalSync, 1);
-  EXPECT_EQ(outcome->config.multisampling, 1);
-  EXPECT_EQ(outcome->config.loopDemo, 1);
+  const DialogChild::Outcome outcome = startWithEnter(window, child);
+  EXPECT_EQ(outcome.result, 1);
+  expectScreenSize(outcome.config);
+  EXPECT_EQ(outcome.config.fullscreen, 0);
+  EXPECT_EQ(outcome.config.verticalSync, 1);
+  EXPECT_EQ(outcome.config.multisampling, 1);
+  EXPECT_EQ(outcome.config.loopDemo, 1);
 }
 
 TEST_F(SetupDialogWindow, PickingTheShownAspectGroupListsItAfreshAndSelectsItsLastMode) {
@@ -283,12 +292,9 @@ TEST_F(SetupDialogWindow, PickingTheShownAspectGroupListsItAfreshAndSelectsItsLa
   const platform::DialogRect box = platform::setupWindowLayout().aspectList;
   clickAt(window, {box.x, box.y, box.width, 22});
   clickAt(window, {box.x, box.y + 22 + 18, box.width, 18});
-  pressKey(window, "Return");
-  const auto outcome = child.finish();
-  ASSERT_TRUE(outcome.has_value()) << "Enter did not end the dialog";
-  EXPECT_EQ(outcome->result, 1);
-  EXPECT_EQ(outcome->config.width, windowInfo("-root", "Width"));
-  EXPECT_EQ(outcome->config.height, windowInfo("-root", "Height"));
+  const DialogChild::Outcome outcome = startWithEnter(window, child);
+  EXPECT_EQ(outcome.result, 1);
+  expectScreenSize(outcome.config);
 }
 
 TEST_F(SetupDialogWindow, EscapeAndTheCloseButtonLeaveItOpen) {
@@ -303,10 +309,7 @@ TEST_F(SetupDialogWindow, EscapeAndTheCloseButtonLeaveItOpen) {
   EXPECT_EQ(dialogWindows(child.pid()).size(), 1u);
 
   // Still there and still working: Start ends it.
-  pressKey(window, "Return");
-  const auto outcome = child.finish();
-  ASSERT_TRUE(outcome.has_value());
-  EXPECT_EQ(outcome->result, 1);
+  EXPECT_EQ(startWithEnter(window, child).result, 1);
 }
 
 // Starts the player (build/tessaly) in `folder` with its stderr in
