@@ -9,7 +9,9 @@
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
 
+#include <cfloat>
 #include <cstdio>
+#include <deque>
 
 namespace tessaly::platform {
 
@@ -21,23 +23,103 @@ constexpr float fontPixels = 14.0f;
 
 constexpr int stillOpen = -2;
 
-// Keys the window reacts to itself, recorded by the key callback so a press
-// and release between two frames is not lost.
+// Keys the window reacts to itself in one frame.
 struct KeyPresses {
   bool enter = false;
   bool escape = false;
 };
 
+// Clicks and keys in the order they came. Dear ImGui 1.86 sees only the
+// state of the mouse at each frame, so a click, or a click and a key, that
+// arrive between two frames (a slow machine, a quick user) would merge or
+// change order; the window hands them on one at a time instead, with frames
+// between them for the controls to settle (a list opens before it is
+// clicked, a pick is made before Enter).
+class InputQueue {
+ public:
+  struct Event {
+    enum Kind { press, release, enter, escape } kind;
+    ImVec2 position;
+  };
+
+  // Frames given to the controls after each event.
+  static constexpr int settleFrames = 2;
+
+  void push(Event::Kind kind) { events_.push_back({kind, pointer_}); }
+  // Where the pointer is as of the events received so far.
+  void movePointer(ImVec2 position) { pointer_ = position; }
+  bool busy() const { return !events_.empty() || settling_ > 0; }
+
+  // Puts the next event, if it is time for one, into this frame's input:
+  // the mouse goes to the event's place and state, keys into `keys`.
+  void feed(ImGuiIO& io, KeyPresses& keys) {
+    if (settling_ > 0) {
+      --settling_;
+      io.MousePos = mousePosition_;
+      io.MouseDown[0] = mouseDown_;
+      return;
+    }
+    if (events_.empty()) {
+      return;
+    }
+    const Event event = events_.front();
+    events_.pop_front();
+    settling_ = settleFrames;
+    switch (event.kind) {
+      case Event::press:
+      case Event::release:
+        mouseDown_ = event.kind == Event::press;
+        mousePosition_ = event.position;
+        break;
+      case Event::enter:
+        keys.enter = true;
+        break;
+      case Event::escape:
+        keys.escape = true;
+        break;
+    }
+    io.MousePos = mousePosition_;
+    io.MouseDown[0] = mouseDown_;
+  }
+
+ private:
+  std::deque<Event> events_;
+  int settling_ = 0;
+  bool mouseDown_ = false;
+  ImVec2 mousePosition_{-FLT_MAX, -FLT_MAX};
+  ImVec2 pointer_{-FLT_MAX, -FLT_MAX};
+};
+
+InputQueue* inputQueue(GLFWwindow* window) {
+  return static_cast<InputQueue*>(glfwGetWindowUserPointer(window));
+}
+
+// Pointer motion in event order (asking for the pointer's place instead
+// would give where it is now, not where it was at a click).
+void cursorPosCallback(GLFWwindow* window, double x, double y) {
+  if (InputQueue* queue = inputQueue(window)) {
+    queue->movePointer(ImVec2(static_cast<float>(x), static_cast<float>(y)));
+  }
+}
+
 void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
-  auto* keys = static_cast<KeyPresses*>(glfwGetWindowUserPointer(window));
-  if (keys == nullptr || action != GLFW_PRESS) {
+  InputQueue* queue = inputQueue(window);
+  if (queue == nullptr || action != GLFW_PRESS) {
     return;
   }
   if (key == GLFW_KEY_ENTER || key == GLFW_KEY_KP_ENTER) {
-    keys->enter = true;
+    queue->push(InputQueue::Event::enter);
   } else if (key == GLFW_KEY_ESCAPE) {
-    keys->escape = true;
+    queue->push(InputQueue::Event::escape);
   }
+}
+
+void mouseButtonCallback(GLFWwindow* window, int button, int action, int /*mods*/) {
+  InputQueue* queue = inputQueue(window);
+  if (queue == nullptr || button != GLFW_MOUSE_BUTTON_LEFT) {
+    return;
+  }
+  queue->push(action == GLFW_PRESS ? InputQueue::Event::press : InputQueue::Event::release);
 }
 
 // Says on stderr why the dialog cannot be shown. GLFW's own description,
@@ -155,7 +237,6 @@ class SetupWindow {
     if (keys.enter && !listOpen && result == stillOpen) {
       result = 1;
     }
-    keys = KeyPresses{};
     ImGui::End();
 
     if (result == 1) {
@@ -291,10 +372,12 @@ int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture
   glfwMakeContextCurrent(window);
   glfwSwapInterval(1);
 
-  KeyPresses keys;
-  glfwSetWindowUserPointer(window, &keys);
-  // Installed before ImGui's, which passes every key on to it.
+  InputQueue input;
+  glfwSetWindowUserPointer(window, &input);
+  // Installed before ImGui's, which pass every key and button on to them.
   glfwSetKeyCallback(window, keyCallback);
+  glfwSetMouseButtonCallback(window, mouseButtonCallback);
+  glfwSetCursorPosCallback(window, cursorPosCallback);
 
   IMGUI_CHECKVERSION();
   ImGui::CreateContext();
@@ -319,16 +402,26 @@ int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture
                          texture != 0 ? reinterpret_cast<ImTextureID>(static_cast<std::uintptr_t>(texture))
                                       : nullptr);
       glfwShowWindow(window);
+      double pointerX = 0, pointerY = 0;
+      glfwGetCursorPos(window, &pointerX, &pointerY);
+      input.movePointer(ImVec2(static_cast<float>(pointerX), static_cast<float>(pointerY)));
 
       result = stillOpen;
       while (result == stillOpen) {
-        // Short waits keep the controls responsive without spinning.
-        glfwWaitEventsTimeout(0.05);
+        // Short waits keep the controls responsive without spinning; queued
+        // input is handed on without waiting.
+        if (input.busy()) {
+          glfwPollEvents();
+        } else {
+          glfwWaitEventsTimeout(0.05);
+        }
         // The close button does nothing: only Start and Quit end the dialog.
         glfwSetWindowShouldClose(window, GLFW_FALSE);
 
         ImGui_ImplOpenGL3_NewFrame();
         ImGui_ImplGlfw_NewFrame();
+        KeyPresses keys;
+        input.feed(ImGui::GetIO(), keys);
         ImGui::NewFrame();
         result = dialog.drawFrame(keys);
         ImGui::Render();

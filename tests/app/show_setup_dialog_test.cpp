@@ -4,7 +4,7 @@
 // react fails the test instead of hanging it.
 #include "app/setup_dialog.h"
 #include "platform/setup_window.h"
-#include "tests/app/x_close_request.h"
+#include "tests/app/x_display.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +95,7 @@ int windowInfo(const std::string& which, const std::string& field) {
 void clickAt(const std::string& window, const platform::DialogRect& control) {
   const int x = control.x + control.width / 2;
   const int y = control.y + control.height / 2;
-  succeeds("xdotool windowraise " + window + " mousemove --window " + window + " --sync " +
+  succeeds("xdotool windowraise " + window + " mousemove --window " + window + " " +
            std::to_string(x) + " " + std::to_string(y) + " click 1");
   // Two frames of the dialog: the press, then the release.
   std::this_thread::sleep_for(250ms);
@@ -107,8 +107,12 @@ platform::DialogRect checkBox(platform::DialogControls::Check check) {
   return {row.x, row.y, row.height, row.height};
 }
 
+// Types a key into the window as the keyboard would. It goes the way the
+// clicks go (the server's input queue, to the focused window), so it keeps
+// its place after them; a key sent straight to the window could overtake
+// clicks the server has not handed on yet.
 void pressKey(const std::string& window, const std::string& key) {
-  succeeds("xdotool key --window " + window + " " + key);
+  succeeds("xdotool windowfocus " + window + " key " + key);
 }
 
 // A child process that is killed if the test leaves before it ended.
@@ -221,7 +225,8 @@ void expectScreenSize(const DemoConfig& config) {
 class SetupDialogWindow : public testing::Test {
  protected:
   void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr || !succeeds("xdotool getmouselocation")) {
+    if (std::getenv("DISPLAY") == nullptr || !display_.ok() ||
+        !succeeds("xdotool getmouselocation")) {
       GTEST_SKIP() << "needs an X display and xdotool";
     }
     lockFd_ = open(TESSALY_BINARY_DIR "/setup-dialog-window.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0644);
@@ -235,6 +240,7 @@ class SetupDialogWindow : public testing::Test {
   }
 
  private:
+  test::DisplayConnection display_;
   int lockFd_ = -1;
 };
 

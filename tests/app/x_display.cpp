@@ -1,4 +1,4 @@
-#include "tests/app/x_close_request.h"
+#include "tests/app/x_display.h"
 
 #include <X11/Xlib.h>
 
@@ -36,6 +36,14 @@ bool sendCloseRequest(unsigned long window) {
   XSetErrorHandler(previous);
   XCloseDisplay(display);
   return !requestFailed;
+}
+
+DisplayConnection::DisplayConnection() : display_(XOpenDisplay(nullptr)) {}
+
+DisplayConnection::~DisplayConnection() {
+  if (display_ != nullptr) {
+    XCloseDisplay(static_cast<Display*>(display_));
+  }
 }
 
 }  // namespace tessaly::test
