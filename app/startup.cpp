@@ -6,11 +6,11 @@
 #include "app/demo_config.h"
 #include "app/frame_inputs.h"
 #include "app/main_loop.h"
+#include "app/setup_dialog.h"
 #include "app/window.h"
 #include "sync/music_player.h"
 #include "sync/sync_track.h"
-
-#include <GLFW/glfw3.h>
+#include "watch/data_watcher.h"
 
 namespace tessaly::app {
 
@@ -24,33 +24,11 @@ FrameInputs& frameInputs() {
   return inputs;
 }
 
-namespace {
-
-// Until the setup dialog is shown, start-up takes what the dialog offers
-// when the user changes nothing: the desktop size and the defaults. Without
-// a display there is no desktop; the window step then says why.
-int chooseSettings(DemoConfig& config) {
-  if (config.width == 0 || config.height == 0) {
-    glfwSetErrorCallback(glfwErrorHandler);
-    if (glfwInit() == GLFW_TRUE) {
-      if (GLFWmonitor* monitor = glfwGetPrimaryMonitor()) {
-        if (const GLFWvidmode* mode = glfwGetVideoMode(monitor)) {
-          config.width = mode->width;
-          config.height = mode->height;
-        }
-      }
-    }
-  }
-  return 1;
-}
-
-}  // namespace
-
 int runProgram() {
   DemoConfig& config = demoConfig();
   config = DemoConfig{};
 
-  if (chooseSettings(config) != 1) {
+  if (showSetupDialog(&config) != 1) {
     return -1;
   }
   if (!createWindow(config.width, config.height)) {
@@ -76,6 +54,7 @@ int runProgram() {
   }
 
   sync::MusicPlayer::open(musicFileName, config.loopDemo);
+  watch::startDataWatcher();
 
   runMainLoop();
   return 0;
