@@ -8,6 +8,7 @@
 #include "app/main_loop.h"
 #include "app/setup_dialog.h"
 #include "app/window.h"
+#include "assets/asset_registry.h"
 #include "sync/music_player.h"
 #include "sync/sync_track.h"
 #include "watch/data_watcher.h"
@@ -40,6 +41,10 @@ int runProgram() {
   if (!initRenderState()) {
     return -1;
   }
+  // The demo shader set belongs between the render state and the preload.
+  // The preload loads every picture, model and Maya scene behind
+  // "Loading.jpg"; failures of single files are shown and skipped.
+  assets::preloadAssets();
 
   FrameInputs& inputs = frameInputs();
   inputs.device = sync::SyncDevice::create("Data/Rocket/sync");
