@@ -6,13 +6,13 @@
 #include "app/demo_config.h"
 #include "app/frame_inputs.h"
 #include "app/main_loop.h"
+#include "app/setup_dialog.h"
 #include "app/window.h"
 #include "assets/asset_registry.h"
 #include "demo/demo_shaders.h"
 #include "sync/music_player.h"
 #include "sync/sync_track.h"
-
-#include <GLFW/glfw3.h>
+#include "watch/data_watcher.h"
 
 namespace tessaly::app {
 
@@ -25,28 +25,6 @@ FrameInputs& frameInputs() {
   static FrameInputs inputs;
   return inputs;
 }
-
-namespace {
-
-// Until the setup dialog is shown, start-up takes what the dialog offers
-// when the user changes nothing: the desktop size and the defaults. Without
-// a display there is no desktop; the window step then says why.
-int chooseSettings(DemoConfig& config) {
-  if (config.width == 0 || config.height == 0) {
-    glfwSetErrorCallback(glfwErrorHandler);
-    if (glfwInit() == GLFW_TRUE) {
-      if (GLFWmonitor* monitor = glfwGetPrimaryMonitor()) {
-        if (const GLFWvidmode* mode = glfwGetVideoMode(monitor)) {
-          config.width = mode->width;
-          config.height = mode->height;
-        }
-      }
-    }
-  }
-  return 1;
-}
-
-}  // namespace
 
 bool startShow(bool visibleWindow) {
   const DemoConfig& config = demoConfig();
@@ -62,6 +40,8 @@ bool startShow(bool visibleWindow) {
   if (!demo::loadDemoShaders()) {
     return false;
   }
+  // Every picture, model and Maya scene, behind "Loading.jpg"; failures of
+  // single files are shown and skipped.
   assets::preloadAssets();
 
   FrameInputs& inputs = frameInputs();
@@ -82,13 +62,14 @@ int runProgram() {
   DemoConfig& config = demoConfig();
   config = DemoConfig{};
 
-  if (chooseSettings(config) != 1) {
+  if (showSetupDialog(&config) != 1) {
     return -1;
   }
   if (!startShow(true)) {
     return -1;
   }
   sync::MusicPlayer::open(musicFileName, config.loopDemo);
+  watch::startDataWatcher();
 
   runMainLoop();
   return 0;

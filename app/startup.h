@@ -13,7 +13,7 @@ namespace tessaly::app {
 // player then opens the music to play, the capture tool to drive its clock.
 bool startShow(bool visibleWindow);
 
-// Runs the whole program: defaults, setup dialog, startShow, watcher, main
+// Runs the whole program: defaults, setup dialog, startShow, music, watcher, main
 // loop, shutdown. Returns the exit code: 0 after a normal run, -1 after Quit
 // or a failed start-up.
 int runProgram();

@@ -1,7 +1,11 @@
 // The asset registry: every picture, model and Maya scene of the production,
 // loaded once at start-up behind the loading picture and found by bare file
 // name ("Stang.obj", "Light1.ma", "Loading.jpg") for the rest of the run.
+// Lookups compare whole names, byte for byte; loading and drawing run on the
+// thread that owns the GL context.
 #pragma once
+
+#include "assets/maya_scene.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,25 +16,56 @@
 namespace tessaly::assets {
 
 class Mesh;
-class MayaScene;
 class TextureRegistry;
 
 // The models loaded at start-up: one Mesh per OBJ file, in load order, with
 // the file name each was registered under.
 struct ModelRegistry {
+  ModelRegistry();
+  ~ModelRegistry();  // makes no GL call (see Mesh)
+  ModelRegistry(ModelRegistry&&) noexcept;
+  ModelRegistry& operator=(ModelRegistry&&) noexcept;
+
   std::vector<std::unique_ptr<Mesh>> meshes;
   std::vector<std::string> modelNames;
 };
+
+// Kinds of listed files.
+inline constexpr std::int32_t imageAsset = 1;
+inline constexpr std::int32_t modelAsset = 2;
+inline constexpr std::int32_t mayaAsset = 3;
 
 // What a listing of the asset directories found: three parallel lists.
 struct AssetList {
   std::vector<std::string> names;   // file name, e.g. "Stang.obj"
   std::vector<std::string> paths;   // directory + file name, e.g. "Data/Models/Stang.obj"
-  std::vector<std::int32_t> kinds;  // 1 image, 2 model, 3 Maya scene
+  std::vector<std::int32_t> kinds;  // imageAsset, modelAsset or mayaAsset
 };
+
+// Longest asset path, in characters (paths are built in 260-character
+// buffers); a file whose path would be longer is not listed.
+inline constexpr std::size_t maxAssetPathLength = 259;
+
+// The directories the preload lists, in this order: a file found in several
+// is loaded from each, and lookups that take the first match find the one
+// listed first.
+inline constexpr const char* assetDirectories[] = {"Data/Textures/", "Data/Models/", "Data/Maya/"};
+
+// The loading picture, looked up in rootTextures.
+inline constexpr const char* loadingPictureName = "Loading.jpg";
 
 class AssetRegistry {
  public:
+  // A registry on the two process-wide texture registries (rootTextures(),
+  // textures()), with no models and an empty Maya scene.
+  AssetRegistry();
+  // A registry on texture registries of the caller's (tests, benchmarks);
+  // they must outlive it.
+  AssetRegistry(TextureRegistry& rootTextures, TextureRegistry& textures);
+  ~AssetRegistry();
+  AssetRegistry(const AssetRegistry&) = delete;
+  AssetRegistry& operator=(const AssetRegistry&) = delete;
+
   TextureRegistry& rootTextures();  // the top level of "Data/"; supplies "Loading.jpg"
   TextureRegistry& textures();      // every image of the preload; material maps
   ModelRegistry& models();
@@ -38,21 +73,45 @@ class AssetRegistry {
 
   // Draws every loaded model registered under exactly this name, in load
   // order, with the program the caller made current. Nothing for no match.
-  void drawModel(std::string_view name);
-  // Draws every model of this name as additive points (the particle cloud).
-  void drawParticles(std::string_view name);
+  void drawModel(std::string_view name) const;
+  // Draws every model of this name, loaded or not, as additive points (the
+  // particle cloud). Nothing for no match.
+  void drawParticles(std::string_view name) const;
+
+  // Loads every entry of `list` in order: images into textures() with their
+  // path and name (a file that fails is reported and left out), models as a
+  // Mesh drawing its maps from textures() (appended with their name even
+  // when unreadable; drawing skips them), Maya files into mayaScene().
+  void load(const AssetList& list);
+
+  // Deletes the GL objects of every model while the context is current
+  // (tests and benchmarks); the player never does. Textures are not touched.
+  void releaseModels();
+
+ private:
+  TextureRegistry* rootTextures_;
+  TextureRegistry* textures_;
+  ModelRegistry models_;
+  MayaScene mayaScene_;
 };
 
-// The one process-wide registry.
+// The one process-wide registry. Destroyed at exit without any GL call, so
+// it may outlive the context.
 AssetRegistry& assetRegistry();
 
 // Appends the images ("jpg", then "png"), models ("obj") and Maya scenes
-// ("ma") of one directory, given with its trailing '/', to `list`.
+// ("ma") of one directory, given with its trailing '/', to `list`, each
+// extension's files in byte order of names. A missing directory appends
+// nothing, silently.
 void listAssets(AssetList& list, const std::string& directory);
 
-// Draws the loading screen once, then lists "Data/Textures/", "Data/Models/"
-// and "Data/Maya/" and loads every file into its registry. Failures of single
-// files are reported by their loaders and skipped.
+// Draws the loading screen once (the post-processing chain's filterProgram
+// with "Loading.jpg" from rootTextures, or texture 0 when it is absent,
+// presented at once; skipped when there is no chain), then lists
+// assetDirectories and loads every file into the registry. Failures of
+// single files are reported by their loaders and skipped.
+void preloadAssets(AssetRegistry& registry);
+// The same on assetRegistry().
 void preloadAssets();
 
 }  // namespace tessaly::assets

@@ -18,6 +18,7 @@ namespace {
 const std::string source = TESSALY_SOURCE_DIR;
 const std::string trackFixtures = source + "/tests/sync/data/";
 const std::string mayaFixtures = source + "/tests/assets/data/maya/";
+const std::string objFixtures = source + "/tests/assets/fixtures/";
 
 struct Outcome {
   int status = -1;
@@ -97,11 +98,56 @@ TEST(InspectMaya, PrintsCurvesWithTheirLookupsAndLights) {
             std::string::npos);
 }
 
+TEST(InspectObj, PrintsRecordsStreamSizesBatchesAndMaterials) {
+  const std::string file = objFixtures + "materials-a-a-b-b-a.obj";
+  const Outcome run = inspect({"obj", file});
+  ASSERT_EQ(run.status, exitOk) << run.err;
+  EXPECT_EQ(run.err, "");
+  const auto material = [](const char* name, const char* diffuse) {
+    return std::string("{\"name\": \"") + name +
+           "\", \"ambient\": [0, 0, 0], \"diffuse\": " + diffuse +
+           ", \"specular\": [0, 0, 0], \"emissive\": [0, 0, 0], \"shininess\": 2, "
+           "\"opacity\": 1, \"illumination\": 1, \"ambientMap\": \"\", \"diffuseMap\": \"\", "
+           "\"specularMap\": \"\", \"emissiveMap\": \"\", \"shininessMap\": \"\", "
+           "\"opacityMap\": \"\", \"bumpMap\": \"\"}";
+  };
+  EXPECT_EQ(run.out,
+            "{\"file\": \"" + file +
+                "\", \"isLoaded\": true, \"isPointCloud\": false, \"positions\": 3, "
+                "\"texCoords\": 0, \"normals\": 1, \"pointCount\": 0, \"vertexFloatCount\": 120, "
+                "\"indexCount\": 15, \"batches\": [{\"kind\": 4, \"firstIndex\": 0, "
+                "\"indexCount\": 6, \"material\": \"A\"}, {\"kind\": 4, \"firstIndex\": 6, "
+                "\"indexCount\": 6, \"material\": \"B\"}, {\"kind\": 4, \"firstIndex\": 12, "
+                "\"indexCount\": 3, \"material\": \"A\"}], \"materials\": [" +
+                material("A", "[1, 0, 0]") + ", " + material("B", "[0, 0, 1]") + ", " +
+                material("A", "[0, 1, 0]") + "]}\n");
+}
+
+TEST(InspectObj, FacesWithoutMaterialShowNullAndPointCloudsTheirPoints) {
+  const Outcome fans = inspect({"obj", objFixtures + "quad-and-pentagon-fans.obj"});
+  ASSERT_EQ(fans.status, exitOk) << fans.err;
+  EXPECT_NE(fans.out.find("\"batches\": [{\"kind\": 7, \"firstIndex\": 0, \"indexCount\": 6, "
+                          "\"material\": null}, {\"kind\": 6, \"firstIndex\": 6, "
+                          "\"indexCount\": 9, \"material\": null}, "),
+            std::string::npos)
+      << fans.out;
+  EXPECT_NE(fans.out.find("\"materials\": []}"), std::string::npos);
+
+  const Outcome cloud = inspect({"obj", objFixtures + "point-cloud-positions-only.obj"});
+  ASSERT_EQ(cloud.status, exitOk) << cloud.err;
+  EXPECT_NE(cloud.out.find("\"isLoaded\": true, \"isPointCloud\": true, \"positions\": 3, "
+                           "\"texCoords\": 0, \"normals\": 0, \"pointCount\": 3, "
+                           "\"vertexFloatCount\": 0, \"indexCount\": 0, \"batches\": []"),
+            std::string::npos)
+      << cloud.out;
+}
+
 TEST(InspectUsage, MistakesGiveAUsageLineAndStatusTwo) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{}, {"obj"}, {"track"}, {"maya"},
         {"track", trackFixtures + "sync_fov.track", "ten"}, {"maya", mayaFixtures + "Light1.ma", ""},
-        {"maya", mayaFixtures + "Light1.ma", "0.5x"}}) {
+        {"maya", mayaFixtures + "Light1.ma", "0.5x"},
+        {"obj", objFixtures + "triangles-v-vt-vn.obj", "1"}}) {
     const Outcome run = inspect(args);
     EXPECT_EQ(run.status, exitUsage) << (args.empty() ? "" : args[0]);
     EXPECT_EQ(run.out, "");
@@ -111,12 +157,13 @@ TEST(InspectUsage, MistakesGiveAUsageLineAndStatusTwo) {
   EXPECT_EQ(help.status, exitOk);
   EXPECT_NE(help.out.find("track FILE [ROW ...]"), std::string::npos);
   EXPECT_NE(help.out.find("maya FILE [U ...]"), std::string::npos);
+  EXPECT_NE(help.out.find("obj FILE"), std::string::npos);
 }
 
 TEST(InspectUsage, UnreadableFilesGiveAMessageAndStatusOne) {
   test::TempDir dir;
   for (const std::string& file : {dir.file("missing.ma"), dir.path().string()}) {
-    for (const char* command : {"track", "maya"}) {
+    for (const char* command : {"track", "maya", "obj"}) {
       const Outcome run = inspect({command, file});
       EXPECT_EQ(run.status, exitUnreadable) << command << " " << file;
       EXPECT_EQ(run.out, "");
@@ -139,16 +186,24 @@ TEST(InspectProcess, ExitStatusesAndStreamsOfTheExecutable) {
 
 TEST(InspectProcess, EveryFixtureOfTheTestsInspects) {
   int files = 0;
-  for (const auto& [folder, command] : {std::pair{trackFixtures, "track"}, {mayaFixtures, "maya"}}) {
+  for (const auto& [folder, command] : {std::pair{trackFixtures, "track"}, {mayaFixtures, "maya"},
+                                        {objFixtures, "obj"}}) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      const Outcome run = inspect({command, entry.path().string(), "0", "0.5", "1"});
+      if (std::string_view(command) == "obj" && entry.path().extension() != ".obj") {
+        continue;
+      }
+      std::vector<std::string> args{command, entry.path().string()};
+      if (std::string_view(command) != "obj") {
+        args.insert(args.end(), {"0", "0.5", "1"});
+      }
+      const Outcome run = inspect(args);
       EXPECT_EQ(run.status, exitOk) << entry.path();
       EXPECT_EQ(run.out.front(), '{');
       EXPECT_EQ(run.out.substr(run.out.size() - 2), "}\n");
       ++files;
     }
   }
-  EXPECT_GE(files, 25);
+  EXPECT_GE(files, 35);
 }
 
 TEST(JsonWriter, EscapesStringsAndWritesNonFiniteNumbersAsNull) {

@@ -16,6 +16,7 @@ constexpr Command commands[] = {
     {"track", "FILE [ROW ...]", "keys of a sync track file and its value at each row", runTrackCommand},
     {"maya", "FILE [U ...]", "curves and lights of a Maya ASCII file, with curve points at each u",
      runMayaCommand},
+    {"obj", "FILE", "records, flattened stream, batches and materials of an OBJ model", runObjCommand},
 };
 
 std::string usageText() {

@@ -43,6 +43,7 @@ struct Command {
 // The commands, defined one per file.
 int runTrackCommand(const Invocation& invocation);
 int runMayaCommand(const Invocation& invocation);
+int runObjCommand(const Invocation& invocation);
 
 // Runs the tool on its arguments (without the program name); the JSON goes
 // to `out`, messages and usage to `err` (usage to `out` for --help). Returns

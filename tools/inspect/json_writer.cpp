@@ -92,6 +92,16 @@ void JsonWriter::number(double value) {
   appendFormatted(out_, "%.17g", value);
 }
 
+void JsonWriter::boolean(bool value) {
+  beginValue();
+  out_ += value ? "true" : "false";
+}
+
+void JsonWriter::null() {
+  beginValue();
+  out_ += "null";
+}
+
 void JsonWriter::point(const glm::vec3& value) {
   beginArray();
   number(value.x);

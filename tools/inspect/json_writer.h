@@ -30,6 +30,8 @@ class JsonWriter {
   void integer(std::int64_t value);
   void number(float value);
   void number(double value);
+  void boolean(bool value);
+  void null();
   // A point as [x, y, z].
   void point(const glm::vec3& value);
 

@@ -1,0 +1,136 @@
+// The asset registry: listing the asset directories, the preload behind the
+// loading screen, and the model draws by file name.
+#include "assets/asset_registry.h"
+
+#include "assets/mesh.h"
+#include "assets/texture_registry.h"
+#include "platform/files.h"
+#include "render/post_filter.h"
+
+namespace tessaly::assets {
+
+namespace {
+
+struct Pattern {
+  const char* extension;
+  std::int32_t kind;
+};
+
+// The order files of one directory are listed in.
+constexpr Pattern patterns[] = {
+    {"jpg", imageAsset},
+    {"png", imageAsset},
+    {"obj", modelAsset},
+    {"ma", mayaAsset},
+};
+
+void drawLoadingScreen(TextureRegistry& rootTextures) {
+  const render::PostFilter* filter = render::postFilter();
+  if (filter == nullptr || filter->failed) {
+    return;
+  }
+  render::PostFilter::clear();
+  filter->filterProgram->use();
+  filter->draw(rootTextures.find(loadingPictureName), 1.0f);
+  render::PostFilter::present();
+}
+
+}  // namespace
+
+ModelRegistry::ModelRegistry() = default;
+ModelRegistry::~ModelRegistry() = default;
+ModelRegistry::ModelRegistry(ModelRegistry&&) noexcept = default;
+ModelRegistry& ModelRegistry::operator=(ModelRegistry&&) noexcept = default;
+
+AssetRegistry::AssetRegistry() : AssetRegistry(assets::rootTextures(), assets::textures()) {}
+
+AssetRegistry::AssetRegistry(TextureRegistry& rootTextures, TextureRegistry& textures)
+    : rootTextures_(&rootTextures), textures_(&textures) {}
+
+AssetRegistry::~AssetRegistry() = default;
+
+TextureRegistry& AssetRegistry::rootTextures() { return *rootTextures_; }
+TextureRegistry& AssetRegistry::textures() { return *textures_; }
+ModelRegistry& AssetRegistry::models() { return models_; }
+MayaScene& AssetRegistry::mayaScene() { return mayaScene_; }
+
+void AssetRegistry::drawModel(std::string_view name) const {
+  for (std::size_t i = 0; i < models_.meshes.size(); ++i) {
+    const Mesh& mesh = *models_.meshes[i];
+    if (models_.modelNames[i] == name && mesh.isLoaded()) {
+      mesh.draw();
+    }
+  }
+}
+
+void AssetRegistry::drawParticles(std::string_view name) const {
+  for (std::size_t i = 0; i < models_.meshes.size(); ++i) {
+    if (models_.modelNames[i] == name) {
+      models_.meshes[i]->drawParticles();
+    }
+  }
+}
+
+void AssetRegistry::load(const AssetList& list) {
+  for (std::size_t i = 0; i < list.kinds.size(); ++i) {
+    const std::string& path = list.paths[i];
+    const std::string& name = list.names[i];
+    switch (list.kinds[i]) {
+      case imageAsset:
+        textures_->load(path, name);
+        break;
+      case modelAsset: {
+        auto mesh = std::make_unique<Mesh>(path);
+        mesh->setTextureRegistry(*textures_);
+        models_.meshes.push_back(std::move(mesh));
+        models_.modelNames.push_back(name);
+        break;
+      }
+      case mayaAsset:
+        mayaScene_.load(path);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void AssetRegistry::releaseModels() {
+  for (const std::unique_ptr<Mesh>& mesh : models_.meshes) {
+    mesh->release();
+  }
+}
+
+AssetRegistry& assetRegistry() {
+  static AssetRegistry registry;
+  return registry;
+}
+
+void listAssets(AssetList& list, const std::string& directory) {
+  for (const Pattern& pattern : patterns) {
+    for (std::string& name : platform::listFiles(directory, pattern.extension)) {
+      std::string path = directory + name;
+      if (path.size() > maxAssetPathLength) {
+        continue;
+      }
+      list.names.push_back(std::move(name));
+      list.paths.push_back(std::move(path));
+      list.kinds.push_back(pattern.kind);
+    }
+  }
+}
+
+void preloadAssets(AssetRegistry& registry) {
+  drawLoadingScreen(registry.rootTextures());
+  AssetList list;
+  for (const char* directory : assetDirectories) {
+    listAssets(list, directory);
+  }
+  registry.load(list);
+}
+
+void preloadAssets() {
+  preloadAssets(assetRegistry());
+}
+
+}  // namespace tessaly::assets

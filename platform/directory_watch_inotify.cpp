@@ -1,0 +1,159 @@
+// Directory-tree change notification with inotify: one watch per directory,
+// an eventfd to wake the waiting thread when the watch is stopped.
+#include "platform/directory_watch.h"
+
+#include <dirent.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+namespace tessaly::platform {
+
+namespace {
+
+// Created, written (each write and the close after writing), moved in.
+constexpr std::uint32_t watchedEvents = IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO;
+constexpr std::uint32_t watchFlags = watchedEvents | IN_ONLYDIR | IN_DONT_FOLLOW;
+
+// The size of one read of notifications.
+constexpr std::size_t readBufferSize = 16384;
+
+}  // namespace
+
+DirectoryWatch::DirectoryWatch() : stopFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+DirectoryWatch::~DirectoryWatch() {
+  if (notifyFd_ >= 0) {
+    close(notifyFd_);
+  }
+  if (stopFd_ >= 0) {
+    close(stopFd_);
+  }
+}
+
+void DirectoryWatch::stop() {
+  if (stopFd_ >= 0) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(stopFd_, &one, sizeof one);
+  }
+}
+
+bool DirectoryWatch::open(const std::string& root) {
+  if (notifyFd_ >= 0 || stopFd_ < 0) {
+    return false;
+  }
+  notifyFd_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  if (notifyFd_ < 0) {
+    return false;
+  }
+  rootWatch_ = inotify_add_watch(notifyFd_, root.c_str(), watchFlags);
+  if (rootWatch_ < 0) {
+    close(notifyFd_);
+    notifyFd_ = -1;
+    return false;
+  }
+  directories_[rootWatch_] = root;
+  watchTree(root, nullptr);
+  return true;
+}
+
+void DirectoryWatch::watchTree(const std::string& directory, std::vector<std::string>* found) {
+  DIR* listing = opendir(directory.c_str());
+  if (listing == nullptr) {
+    return;
+  }
+  std::vector<std::string> subdirectories;
+  while (const dirent* entry = readdir(listing)) {
+    const char* name = entry->d_name;
+    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
+      continue;
+    }
+    if (found != nullptr) {
+      found->emplace_back(name);
+    }
+    const std::string path = directory + "/" + name;
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      subdirectories.push_back(path);
+    }
+  }
+  closedir(listing);
+  for (const std::string& path : subdirectories) {
+    const int watch = inotify_add_watch(notifyFd_, path.c_str(), watchFlags);
+    if (watch < 0) {
+      continue;  // left out; the rest of the tree is still watched
+    }
+    directories_[watch] = path;
+    watchTree(path, found);
+  }
+}
+
+DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& names) {
+  if (notifyFd_ < 0) {
+    return Result::failed;
+  }
+  alignas(inotify_event) char buffer[readBufferSize];
+  const std::size_t namesBefore = names.size();
+  while (true) {
+    pollfd waits[2] = {{stopFd_, POLLIN, 0}, {notifyFd_, POLLIN, 0}};
+    if (poll(waits, 2, -1) < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return Result::failed;
+    }
+    if ((waits[0].revents & POLLIN) != 0) {
+      return Result::stopped;
+    }
+    const ssize_t length = read(notifyFd_, buffer, sizeof buffer);
+    if (length < 0) {
+      if (errno == EINTR || errno == EAGAIN) {
+        continue;
+      }
+      return Result::failed;
+    }
+    for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= length;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      if ((event->mask & IN_Q_OVERFLOW) != 0) {
+        return Result::overflow;
+      }
+      if ((event->mask & IN_IGNORED) != 0) {
+        directories_.erase(event->wd);
+        if (event->wd == rootWatch_) {
+          return Result::stopped;  // the watched directory is gone
+        }
+        continue;
+      }
+      if (event->len == 0) {
+        continue;
+      }
+      const std::string name(event->name, strnlen(event->name, event->len));
+      names.push_back(name);
+      const bool newDirectory =
+          (event->mask & IN_ISDIR) != 0 && (event->mask & (IN_CREATE | IN_MOVED_TO)) != 0;
+      const auto parent = directories_.find(event->wd);
+      if (newDirectory && parent != directories_.end()) {
+        const std::string path = parent->second + "/" + name;
+        const int watch = inotify_add_watch(notifyFd_, path.c_str(), watchFlags);
+        if (watch >= 0) {
+          directories_[watch] = path;
+          // What was made in a new directory before its watch existed was
+          // created too; what a moved-in directory holds was not.
+          watchTree(path, (event->mask & IN_CREATE) != 0 ? &names : nullptr);
+        }
+      }
+    }
+    if (names.size() > namesBefore) {
+      return Result::changes;
+    }
+  }
+}
+
+}  // namespace tessaly::platform

@@ -1,0 +1,87 @@
+// The setup dialog's window: a fixed-size GLFW window whose controls (a picture, two drop-down lists, four check
+// boxes, Start and Quit) are drawn with Dear ImGui at the places of the
+// dialog's template. The window holds the state of its controls, as a
+// dialog's controls do; what the choices mean is decided by a handler.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly::platform {
+
+// The contents and selections of the dialog's controls. Selections are
+// indices into the item lists; -1 means nothing is selected.
+struct DialogControls {
+  enum Check { fullscreen, verticalSync, multisampling, loopDemo, checkCount };
+
+  std::vector<std::string> resolutionItems;  // in the order added
+  int resolutionSelection = -1;
+  std::vector<std::string> aspectItems;  // kept sorted, as a sorted drop-down list is
+  int aspectSelection = -1;
+  std::array<bool, checkCount> checks{};
+
+  // Adds an item to the aspect list at its sorted place (byte order) and
+  // returns its index; a selected item stays selected.
+  int addAspectItem(std::string_view text);
+  // Selects the first aspect item equal to `text`; nothing when none is.
+  void selectAspectItem(std::string_view text);
+  // The text of the selected aspect item, or an empty text.
+  std::string selectedAspectText() const;
+  // Selects resolution item `index`; an index outside the list selects none.
+  void selectResolution(int index);
+};
+
+// An RGB picture, 3 bytes a pixel, rows top first.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+};
+
+// What the window asks of the dialog's logic. Called on the window's thread,
+// from inside runSetupWindow.
+class SetupWindowHandler {
+ public:
+  virtual ~SetupWindowHandler() = default;
+  // Once, after the window exists and before it is first drawn: fill the
+  // controls.
+  virtual void initialise(DialogControls& controls) = 0;
+  // After the user picked an item in either drop-down list (the aspect list
+  // reports every pick, even of the item already selected; the resolution
+  // list reports a pick that changes its selection).
+  virtual void selectionChanged(DialogControls& controls) = 0;
+  // Start was pressed (or Enter): take the choices. The window then closes.
+  virtual void start(const DialogControls& controls) = 0;
+};
+
+// The window's size and the places of its controls, in pixels: the
+// template's dialog units at the base units of an 8-point dialog font
+// (6 x 13 pixels for 4 x 8 units), rounded as the dialog manager rounds.
+struct DialogRect {
+  int x, y, width, height;
+};
+int dialogUnitsToPixelsX(int units);
+int dialogUnitsToPixelsY(int units);
+DialogRect dialogRect(int x, int y, int width, int height);  // from dialog units
+
+struct SetupWindowLayout {
+  int clientWidth, clientHeight;
+  DialogRect picture, resolutionLabel, aspectLabel, resolutionList, aspectList;
+  std::array<DialogRect, DialogControls::checkCount> checks;
+  DialogRect startButton, quitButton;
+};
+const SetupWindowLayout& setupWindowLayout();
+
+// Opens the window (not resizable, centred on the primary monitor's work
+// area), lets the handler fill it, shows `picture` at its place, and runs it
+// until Start or Quit. Returns 1 after Start, 0 after Quit, -1 when the
+// window cannot be made (with no display it says so on stderr). The close
+// button and Escape do nothing; Enter presses Start. Initialises GLFW if
+// needed and terminates it before returning, so a later window starts from
+// a fresh glfwInit. Must run on the main thread.
+int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture& picture);
+
+}  // namespace tessaly::platform

@@ -1,0 +1,142 @@
+// The watcher thread over the platform's directory-tree notification.
+#include "watch/data_watcher.h"
+
+#include "platform/directory_watch.h"
+#include "platform/error_box.h"
+
+#include <condition_variable>
+#include <filesystem>
+#include <thread>
+
+namespace tessaly::watch {
+
+void ChangeList::append(const std::vector<std::string>& names) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const std::string& name : names) {
+    names_.push_back(name);
+    if (names_.size() > capacity_) {
+      names_.pop_front();
+    }
+  }
+}
+
+std::vector<std::string> ChangeList::snapshot() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return {names_.begin(), names_.end()};
+}
+
+std::size_t ChangeList::size() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return names_.size();
+}
+
+// What the thread and the owner share; the thread keeps it alive after the
+// owner is gone.
+struct DataWatcher::Shared {
+  explicit Shared(std::string directory) : directory(std::move(directory)) {}
+
+  const std::string directory;
+  platform::DirectoryWatch watch;
+  ChangeList changedFiles;
+
+  mutable std::mutex stateMutex;
+  mutable std::condition_variable stateChanged;
+  State state = State::notStarted;
+
+  void setState(State next) {
+    {
+      std::lock_guard<std::mutex> lock(stateMutex);
+      state = next;
+    }
+    stateChanged.notify_all();
+  }
+};
+
+DataWatcher::DataWatcher(std::string directory)
+    : shared_(std::make_shared<Shared>(std::move(directory))) {}
+
+DataWatcher::~DataWatcher() { stop(); }
+
+void DataWatcher::start() {
+  {
+    std::lock_guard<std::mutex> lock(shared_->stateMutex);
+    if (shared_->state != State::notStarted) {
+      return;
+    }
+    shared_->state = State::opening;
+  }
+  // The thread holds its own reference: the owner may go while it runs.
+  std::thread(run, shared_).detach();
+}
+
+void DataWatcher::stop() { shared_->watch.stop(); }
+
+void DataWatcher::run(std::shared_ptr<Shared> keep) {
+  const bool fits = keep->directory.size() <= maxWatchedDirectoryLength;
+  if (!fits || !keep->watch.open(keep->directory)) {
+    platform::showErrorBox(watchFailedMessage);
+    keep->setState(State::stopped);
+    return;
+  }
+  keep->setState(State::watching);
+
+  std::vector<std::string> names;
+  while (true) {
+    names.clear();
+    const platform::DirectoryWatch::Result result = keep->watch.waitForChanges(names);
+    keep->changedFiles.append(names);
+    if (result != platform::DirectoryWatch::Result::changes) {
+      break;  // overflow, stop or a failed read: the watching ends silently
+    }
+  }
+  keep->setState(State::stopped);
+}
+
+const std::string& DataWatcher::watchedDirectory() const { return shared_->directory; }
+
+std::vector<std::string> DataWatcher::changedFiles() const { return shared_->changedFiles.snapshot(); }
+
+DataWatcher::State DataWatcher::state() const {
+  std::lock_guard<std::mutex> lock(shared_->stateMutex);
+  return shared_->state;
+}
+
+DataWatcher::State DataWatcher::waitWhileStarting(std::chrono::milliseconds timeout) const {
+  std::unique_lock<std::mutex> lock(shared_->stateMutex);
+  shared_->stateChanged.wait_for(lock, timeout, [&] {
+    return shared_->state == State::watching || shared_->state == State::stopped;
+  });
+  return shared_->state;
+}
+
+bool DataWatcher::waitUntilStopped(std::chrono::milliseconds timeout) const {
+  std::unique_lock<std::mutex> lock(shared_->stateMutex);
+  return shared_->stateChanged.wait_for(lock, timeout,
+                                        [&] { return shared_->state == State::stopped; });
+}
+
+namespace {
+
+DataWatcher* playerWatcher = nullptr;
+std::mutex playerWatcherMutex;
+
+}  // namespace
+
+void startDataWatcher() {
+  std::lock_guard<std::mutex> lock(playerWatcherMutex);
+  if (playerWatcher != nullptr) {
+    return;
+  }
+  std::error_code error;
+  const std::string current = std::filesystem::current_path(error).string();
+  // Never deleted: the thread runs until the process ends.
+  playerWatcher = new DataWatcher(current + "/Data");
+  playerWatcher->start();
+}
+
+const DataWatcher* dataWatcher() {
+  std::lock_guard<std::mutex> lock(playerWatcherMutex);
+  return playerWatcher;
+}
+
+}  // namespace tessaly::watch

@@ -1,0 +1,85 @@
+// The data watcher: a background thread that records the names of files and
+// directories created or written anywhere under the data directory while the
+// demo plays. Nothing is reloaded; the list is there to be read.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tessaly::watch {
+
+// The newest names kept; older ones are dropped.
+inline constexpr std::size_t maxChangedFiles = 4096;
+// The longest watched directory path, in characters; a longer one is not
+// opened.
+inline constexpr std::size_t maxWatchedDirectoryLength = 259;
+
+inline constexpr const char* watchFailedMessage =
+    "Failed to open directory - Program will not see any file changes!";
+
+// Names in arrival order, at most `capacity` of them (the newest). Appends
+// and snapshots may come from different threads.
+class ChangeList {
+ public:
+  explicit ChangeList(std::size_t capacity = maxChangedFiles) : capacity_(capacity) {}
+
+  void append(const std::vector<std::string>& names);
+  std::vector<std::string> snapshot() const;
+  std::size_t size() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::deque<std::string> names_;
+  std::size_t capacity_;
+};
+
+class DataWatcher {
+ public:
+  enum class State { notStarted, opening, watching, stopped };
+
+  // Will watch `directory` (and everything below it) once started.
+  explicit DataWatcher(std::string directory);
+  // Asks a running thread to stop; it ends on its own, never waited for.
+  ~DataWatcher();
+  DataWatcher(const DataWatcher&) = delete;
+  DataWatcher& operator=(const DataWatcher&) = delete;
+
+  // Starts the detached watcher thread; later calls do nothing. When the
+  // directory cannot be watched, the thread shows watchFailedMessage once
+  // and ends. An overflow of changes ends the watching silently.
+  void start();
+
+  // Ends the watching; the thread ends on its own soon after.
+  void stop();
+
+  const std::string& watchedDirectory() const;
+  // A copy of the changed names, oldest first.
+  std::vector<std::string> changedFiles() const;
+  State state() const;
+  // Waits up to `timeout` until the thread watches or has stopped; returns
+  // the state reached.
+  State waitWhileStarting(std::chrono::milliseconds timeout) const;
+  // Waits up to `timeout` until the thread has stopped; true when it has.
+  bool waitUntilStopped(std::chrono::milliseconds timeout) const;
+
+ private:
+  struct Shared;
+  static void run(std::shared_ptr<Shared> keep);
+
+  std::shared_ptr<Shared> shared_;
+};
+
+// The player's watcher: watches the current directory + "/Data" from a
+// detached thread that runs until the process ends. Only the first call
+// starts it.
+void startDataWatcher();
+
+// The player's watcher, or null before startDataWatcher.
+const DataWatcher* dataWatcher();
+
+}  // namespace tessaly::watch
