@@ -1,4 +1,4 @@
-// The scenes' view of the process-wide asset registry.
+// The scenes' view of an asset registry.
 #include "demo/scene_assets.h"
 
 #include "assets/asset_registry.h"
@@ -7,22 +7,24 @@
 
 namespace tessaly::demo {
 
-namespace {
+void RegistryAssets::drawModel(std::string_view name) {
+  registry_.drawModel(name);
+}
 
-class RegistryAssets final : public SceneAssets {
- public:
-  void drawModel(std::string_view name) override { assets::assetRegistry().drawModel(name); }
-  void drawParticles(std::string_view name) override {
-    assets::assetRegistry().drawParticles(name);
-  }
-  assets::TextureRegistry& textures() override { return assets::assetRegistry().textures(); }
-  const assets::MayaScene& mayaScene() override { return assets::assetRegistry().mayaScene(); }
-};
+void RegistryAssets::drawParticles(std::string_view name) {
+  registry_.drawParticles(name);
+}
 
-}  // namespace
+assets::TextureRegistry& RegistryAssets::textures() {
+  return registry_.textures();
+}
+
+const assets::MayaScene& RegistryAssets::mayaScene() {
+  return registry_.mayaScene();
+}
 
 SceneAssets& loadedAssets() {
-  static RegistryAssets registry;
+  static RegistryAssets registry(assets::assetRegistry());
   return registry;
 }
 

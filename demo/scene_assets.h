@@ -8,6 +8,7 @@
 #include <string_view>
 
 namespace tessaly::assets {
+class AssetRegistry;
 class MayaScene;
 class TextureRegistry;
 }  // namespace tessaly::assets
@@ -24,6 +25,19 @@ class SceneAssets {
   virtual void drawParticles(std::string_view name) = 0;
   virtual assets::TextureRegistry& textures() = 0;
   virtual const assets::MayaScene& mayaScene() = 0;
+};
+
+// The scenes' view of an asset registry.
+class RegistryAssets final : public SceneAssets {
+ public:
+  explicit RegistryAssets(assets::AssetRegistry& registry) : registry_(registry) {}
+  void drawModel(std::string_view name) override;
+  void drawParticles(std::string_view name) override;
+  assets::TextureRegistry& textures() override;
+  const assets::MayaScene& mayaScene() override;
+
+ private:
+  assets::AssetRegistry& registry_;
 };
 
 // The asset registry of the run (assets::assetRegistry()).

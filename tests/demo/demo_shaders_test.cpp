@@ -1,7 +1,7 @@
 #include "demo/demo_shaders.h"
 
 #include "app/demo_config.h"
-#include "tests/demo/demo_test_shaders.h"
+#include "tests/support/demo_test_shaders.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/temp_dir.h"

@@ -12,7 +12,7 @@
 #include "demo/frame_math.h"
 #include "render/post_filter.h"
 #include "tests/demo/allocation_counter.h"
-#include "tests/demo/demo_test_shaders.h"
+#include "tests/support/demo_test_shaders.h"
 #include "tests/demo/frame_test_support.h"
 #include "tests/demo/presented_pixels.h"
 #include "tests/support/error_recorder.h"
@@ -128,13 +128,7 @@ class FrameTest : public testing::Test {
     }
     test::writeFilterShaders(dir.path());
     test::writeDemoTestShaders(dir.path());
-    app::DemoConfig& config = app::demoConfig();
-    config = app::DemoConfig{};
-    config.width = windowWidth;
-    config.height = windowHeight;
-    config.multisampling = 0;
-    ASSERT_TRUE(app::initRenderState());
-    ASSERT_TRUE(loadDemoShaders());
+    ASSERT_TRUE(test::prepareFrameDrawing(windowWidth, windowHeight));
 
     ownSky = assets.addTexture("SkySphere.png", {255, 0, 0, 255});
     sky2 = assets.addTexture("SkySphere2.jpg", {0, 255, 0, 255});

@@ -3,7 +3,10 @@
 // constant values, and Maya texts for curves and lights. Header-only.
 #pragma once
 
+#include "app/demo_config.h"
 #include "app/frame_inputs.h"
+#include "app/window.h"
+#include "demo/demo_shaders.h"
 #include "sync/sync_track.h"
 
 #include <glm/vec3.hpp>
@@ -13,6 +16,20 @@
 #include <string>
 
 namespace tessaly::test {
+
+// What start-up prepares before frames are drawn, for the current window
+// of width x height and the shaders under the working directory's Data/:
+// the configuration (windowed, no multisampling), the render state with the
+// filter chain, and the demo shader set. False when a step failed.
+inline bool prepareFrameDrawing(int width, int height) {
+  app::DemoConfig& config = app::demoConfig();
+  config = app::DemoConfig{};
+  config.width = width;
+  config.height = height;
+  config.fullscreen = 0;
+  config.multisampling = 0;
+  return app::initRenderState() && demo::loadDemoShaders();
+}
 
 // Twenty tracks, each holding one value at every row (a step key at row 0),
 // wired into a FrameInputs.
