@@ -11,6 +11,7 @@
 #include "assets/texture_registry.h"
 #include "demo/demo_shaders.h"
 #include "tests/support/demo_test_shaders.h"
+#include "tests/demo/allocation_counter.h"
 #include "tests/demo/frame_test_support.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/filter_shaders.h"
@@ -185,6 +186,19 @@ TEST_F(FramePixelsTest, TheFadeTrackFadesTheWholeScene) {
   EXPECT_NEAR(centre[0], 128, 2);
   EXPECT_EQ(centre[1], 0);
   EXPECT_NEAR(centre[2], 128, 2);
+}
+
+TEST_F(FramePixelsTest, AFrameThroughTheRegistryAllocatesNothing) {
+  for (float scene : {1.0f, 2.0f, 3.0f, 4.0f, 0.0f}) {
+    // Warm-up: the GL driver (llvmpipe's JIT) compiles shader variants for
+    // the state it meets, allocating as it does, over the first frames.
+    for (int i = 0; i < 3; ++i) {
+      draw(scene);
+    }
+    const long before = test::allocationCount();
+    renderFrame(tracks.inputs, 1.0f, sceneAssets);
+    EXPECT_EQ(test::allocationCount() - before, 0) << "scene " << scene;
+  }
 }
 
 }  // namespace
