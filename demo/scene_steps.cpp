@@ -28,8 +28,7 @@ constexpr LightUniforms lights[3] = {
 
 }  // namespace
 
-void setMatrices(const render::ShaderProgram& program, const glm::mat4& mvp,
-                 const Camera& camera) {
+void setMatrices(const render::ShaderProgram& program, const glm::mat4& mvp, const Camera& camera) {
   program.setInt("diffuseMap", 3);
   program.setMat4("MVP", mvp);
   program.setMat4("M", camera.baseModel);

@@ -180,7 +180,8 @@ TEST_F(DemoShadersTest, OnlyTheFirstFailureInCheckOrderIsReported) {
 
 TEST_F(DemoShadersTest, AVertexShaderOrLinkFailureIsReportedToo) {
   TESSALY_REQUIRE_GL(context);
-  dir.write("Data/Shaders/Lambert.vert", "#version 330 core\nvoid main() { gl_Position = nope; }\n");
+  dir.write("Data/Shaders/Lambert.vert",
+            "#version 330 core\nvoid main() { gl_Position = nope; }\n");
   EXPECT_FALSE(load());
   EXPECT_EQ(errors.messages(), std::vector<std::string>{"Error compiling lambertShader"});
 }

@@ -10,9 +10,9 @@
 #include "assets/asset_registry.h"
 #include "assets/texture_registry.h"
 #include "demo/demo_shaders.h"
-#include "tests/support/demo_test_shaders.h"
 #include "tests/demo/allocation_counter.h"
 #include "tests/demo/frame_test_support.h"
+#include "tests/support/demo_test_shaders.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/filter_shaders.h"
 #include "tests/support/gl_context.h"
@@ -155,12 +155,12 @@ TEST_F(FramePixelsTest, EachSceneShowsItsOwnModelsAndSkyAndScene1GetsItsSkyBack)
     Rgb centre;  // where every scene's model stands
   };
   const Expected sequence[] = {
-      {1.0f, red, yellow},     // own sky; the particle added onto it
-      {2.0f, green, cyan},     // "SkySphere2.jpg" through the distortion program; "Stang.obj"
-      {3.0f, blue, magenta},   // "SkySphere3.png"; "balleholder.obj"
-      {4.0f, blue, white},     // "SkySphere3.png"; "boxfanden.obj"
-      {1.0f, red, yellow},     // the sky's own picture again
-      {0.0f, black, black},    // no scene: a black frame
+      {1.0f, red, yellow},    // own sky; the particle added onto it
+      {2.0f, green, cyan},    // "SkySphere2.jpg" through the distortion program; "Stang.obj"
+      {3.0f, blue, magenta},  // "SkySphere3.png"; "balleholder.obj"
+      {4.0f, blue, white},    // "SkySphere3.png"; "boxfanden.obj"
+      {1.0f, red, yellow},    // the sky's own picture again
+      {0.0f, black, black},   // no scene: a black frame
       {2.5f, black, black},
   };
   const GLuint ownSky = textures.find("SkySphere.png");

@@ -12,9 +12,9 @@
 #include "demo/frame_math.h"
 #include "render/post_filter.h"
 #include "tests/demo/allocation_counter.h"
-#include "tests/support/demo_test_shaders.h"
 #include "tests/demo/frame_test_support.h"
 #include "tests/demo/presented_pixels.h"
+#include "tests/support/demo_test_shaders.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/filter_shaders.h"
 #include "tests/support/gl_context.h"
@@ -160,7 +160,8 @@ class FrameTest : public testing::Test {
   Camera expectedCamera(int scene) const {
     const FrameTracks frameTracks = sampleFrameTracks(tracks.inputs);
     const glm::vec2 shake = cameraShake(frameTracks, tracks.inputs.spectrum, musicTime);
-    const glm::vec3 point = assets.maya.curvePoint(cameraCurveName(scene), frameTracks.curveParameter);
+    const glm::vec3 point =
+        assets.maya.curvePoint(cameraCurveName(scene), frameTracks.curveParameter);
     return buildCamera(cameraEye(point, shake), frameTracks);
   }
 
@@ -229,9 +230,9 @@ TEST_F(FrameTest, SceneNumbersThatSelectNoSceneDrawNothingButPresentABlackFrame)
 
 TEST_F(FrameTest, SceneTwoDrawsTheDistortedSkyStangAndSixGrindersIntoTheSceneTarget) {
   drawScene(2.0f);
-  ASSERT_EQ(assets.names(), (std::vector<std::string>{"SkySphere.obj", "Stang.obj", "Grinder.obj",
-                                                      "Grinder.obj", "Grinder.obj", "Grinder.obj",
-                                                      "Grinder.obj", "Grinder.obj"}));
+  ASSERT_EQ(assets.names(),
+            (std::vector<std::string>{"SkySphere.obj", "Stang.obj", "Grinder.obj", "Grinder.obj",
+                                      "Grinder.obj", "Grinder.obj", "Grinder.obj", "Grinder.obj"}));
   const Camera camera = expectedCamera(2);
   const GLint distort = static_cast<GLint>(shaders().distortShader->program);
   const GLint model = static_cast<GLint>(shaders().modelShader->program);

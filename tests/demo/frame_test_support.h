@@ -94,7 +94,8 @@ inline std::string lightText(const char* kind, glm::vec3 position, glm::vec3 col
          "createNode transform -n \"light\";\n" +
          format("\tsetAttr \".t\" -type \"double3\" %g %g %g ;\n", position.x, position.y,
                 position.z) +
-         "createNode " + kind + " -n \"lightShape\" -p \"light\";\n"
+         "createNode " + kind +
+         " -n \"lightShape\" -p \"light\";\n"
          "\tsetAttr -k off \".v\";\n" +
          format("\tsetAttr \".cl\" -type \"float3\" %g %g %g ;\n", color.x, color.y, color.z) +
          tail +

@@ -20,27 +20,43 @@ struct TestUniform {
 };
 
 struct TestProgram {
-  const char* file;            // "Model" for Model.vert / Model.frag
+  const char* file;  // "Model" for Model.vert / Model.frag
   std::vector<TestUniform> uniforms;
-  bool textured;               // samples "diffuseMap" at the vertex's texture coordinate
-  const char* flatColor;       // otherwise this colour, a GLSL vec3
+  bool textured;          // samples "diffuseMap" at the vertex's texture coordinate
+  const char* flatColor;  // otherwise this colour, a GLSL vec3
 };
 
 // The uniform interface of the demo's programs, start-up and per frame.
 inline std::vector<TestProgram> demoTestPrograms() {
-  const std::vector<TestUniform> lit = {
-      {"diffuseMap", "sampler2D"},   {"bumpMap", "sampler2D"},      {"Ambient", "vec4"},
-      {"Diffuse", "vec4"},           {"Specular", "vec4"},          {"SpecularPower", "float"},
-      {"fvEyePosition", "vec3"},     {"LightColor1", "vec4"},       {"LightIntensity1", "float"},
-      {"fvLightPosition1", "vec3"},  {"LightColor2", "vec4"},       {"LightIntensity2", "float"},
-      {"fvLightPosition2", "vec3"},  {"LightColor3", "vec4"},       {"LightIntensity3", "float"},
-      {"fvLightPosition3", "vec3"},  {"MVP", "mat4"},               {"M", "mat4"},
-      {"V", "mat4"}};
+  const std::vector<TestUniform> lit = {{"diffuseMap", "sampler2D"},
+                                        {"bumpMap", "sampler2D"},
+                                        {"Ambient", "vec4"},
+                                        {"Diffuse", "vec4"},
+                                        {"Specular", "vec4"},
+                                        {"SpecularPower", "float"},
+                                        {"fvEyePosition", "vec3"},
+                                        {"LightColor1", "vec4"},
+                                        {"LightIntensity1", "float"},
+                                        {"fvLightPosition1", "vec3"},
+                                        {"LightColor2", "vec4"},
+                                        {"LightIntensity2", "float"},
+                                        {"fvLightPosition2", "vec3"},
+                                        {"LightColor3", "vec4"},
+                                        {"LightIntensity3", "float"},
+                                        {"fvLightPosition3", "vec3"},
+                                        {"MVP", "mat4"},
+                                        {"M", "mat4"},
+                                        {"V", "mat4"}};
   std::vector<TestUniform> distort = lit;
-  distort.insert(distort.end(), {{"LightColor", "vec4"}, {"SpecularGain", "float"},
-                                 {"LightIntensity", "float"}, {"fvLightPosition", "vec3"},
-                                 {"DiffScroll", "float"}, {"BumpScroll", "float"},
-                                 {"Distort", "vec2"}, {"DistortSpeed", "vec2"}, {"Time", "float"}});
+  distort.insert(distort.end(), {{"LightColor", "vec4"},
+                                 {"SpecularGain", "float"},
+                                 {"LightIntensity", "float"},
+                                 {"fvLightPosition", "vec3"},
+                                 {"DiffScroll", "float"},
+                                 {"BumpScroll", "float"},
+                                 {"Distort", "vec2"},
+                                 {"DistortSpeed", "vec2"},
+                                 {"Time", "float"}});
   return {
       {"NormalMap", lit, false, "vec3(0.5, 0.5, 0.5)"},
       {"Distort", distort, true, nullptr},
@@ -48,10 +64,16 @@ inline std::vector<TestProgram> demoTestPrograms() {
       {"Overlay", {{"filterMap", "sampler2D"}}, false, "vec3(1.0, 0.0, 1.0)"},
       {"Model", lit, true, nullptr},
       {"Lambert",
-       {{"diffuseMap", "sampler2D"}, {"Ambient", "vec4"}, {"Diffuse", "vec4"},
-        {"fvLightPosition", "vec3"}, {"Distort", "vec2"}, {"DistortSpeed", "vec2"},
-        {"MVP", "mat4"}, {"Time", "float"}},
-       false, "vec3(1.0, 1.0, 0.0)"},
+       {{"diffuseMap", "sampler2D"},
+        {"Ambient", "vec4"},
+        {"Diffuse", "vec4"},
+        {"fvLightPosition", "vec3"},
+        {"Distort", "vec2"},
+        {"DistortSpeed", "vec2"},
+        {"MVP", "mat4"},
+        {"Time", "float"}},
+       false,
+       "vec3(1.0, 1.0, 0.0)"},
       {"Particles", {{"diffuseMap", "sampler2D"}}, false, "vec3(0.0, 0.0, 1.0)"},
   };
 }
@@ -79,33 +101,39 @@ inline std::pair<std::string, std::string> demoTestSources(const TestProgram& pr
   for (const TestUniform& uniform : program.uniforms) {
     hasMvp = hasMvp || std::string(uniform.name) == "MVP";
   }
-  std::string vertex = "#version 330 core\n"
-                       "layout(location = 0) in vec3 position;\n"
-                       "layout(location = 1) in vec2 texCoord;\n"
-                       "out vec2 uv;\n" +
-                       std::string(hasMvp ? "uniform mat4 MVP;\n" : "") +
-                       "void main() {\n"
-                       "  uv = texCoord;\n"
-                       "  gl_Position = " +
-                       std::string(hasMvp ? "MVP * vec4(position, 1.0)" : "vec4(position, 1.0)") +
-                       ";\n"
-                       "}\n";
+  std::string vertex =
+      "#version 330 core\n"
+      "layout(location = 0) in vec3 position;\n"
+      "layout(location = 1) in vec2 texCoord;\n"
+      "out vec2 uv;\n" +
+      std::string(hasMvp ? "uniform mat4 MVP;\n" : "") +
+      "void main() {\n"
+      "  uv = texCoord;\n"
+      "  gl_Position = " +
+      std::string(hasMvp ? "MVP * vec4(position, 1.0)" : "vec4(position, 1.0)") +
+      ";\n"
+      "}\n";
   std::string fragmentDeclarations;
   for (const TestUniform& uniform : program.uniforms) {
     fragmentDeclarations += std::string("uniform ") + uniform.type + " " + uniform.name + ";\n";
   }
-  const std::string base = program.textured ? "texture(diffuseMap, uv).rgb"
-                                            : std::string(program.flatColor);
-  std::string fragment = "#version 330 core\n"
-                         "in vec2 uv;\n"
-                         "out vec4 fragColor;\n" +
-                         fragmentDeclarations +
-                         "void main() {\n"
-                         "  float touch = " + touch + ";\n"
-                         "  vec3 colour = " + base + ";\n"
-                         "  if (touch == 123456.75) colour = vec3(0.123);\n"
-                         "  fragColor = vec4(colour, 1.0);\n"
-                         "}\n";
+  const std::string base =
+      program.textured ? "texture(diffuseMap, uv).rgb" : std::string(program.flatColor);
+  std::string fragment =
+      "#version 330 core\n"
+      "in vec2 uv;\n"
+      "out vec4 fragColor;\n" +
+      fragmentDeclarations +
+      "void main() {\n"
+      "  float touch = " +
+      touch +
+      ";\n"
+      "  vec3 colour = " +
+      base +
+      ";\n"
+      "  if (touch == 123456.75) colour = vec3(0.123);\n"
+      "  fragColor = vec4(colour, 1.0);\n"
+      "}\n";
   return {vertex, fragment};
 }
 

@@ -74,7 +74,8 @@ int captureVideo(const CaptureOptions& options, const std::string& ffmpeg, bool 
   if (soundtrackReady) {
     settings.soundtrack = app::musicFileName;
   } else {
-    std::fprintf(stderr, "tessaly-capture: the soundtrack cannot be read; the video has no sound\n");
+    std::fprintf(stderr,
+                 "tessaly-capture: the soundtrack cannot be read; the video has no sound\n");
   }
   settings.audioStart = frameTime(span.firstFrame, options.fps);
   settings.duration = static_cast<double>(span.frameCount) / options.fps;
@@ -135,10 +136,17 @@ int run(const std::vector<std::string>& arguments) {
 
   int status = 0;
   switch (options.mode) {
-    case OutputMode::stills: status = captureStills(options); break;
-    case OutputMode::sheet: status = captureSheet(options); break;
-    case OutputMode::video: status = captureVideo(options, ffmpeg, soundtrackReady); break;
-    case OutputMode::none: break;
+    case OutputMode::stills:
+      status = captureStills(options);
+      break;
+    case OutputMode::sheet:
+      status = captureSheet(options);
+      break;
+    case OutputMode::video:
+      status = captureVideo(options, ffmpeg, soundtrackReady);
+      break;
+    case OutputMode::none:
+      break;
   }
   endCapture();
   return status;

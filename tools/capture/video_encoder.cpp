@@ -54,9 +54,9 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& settings) {
   std::vector<std::string> args = {
       "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
       // The frames, as they come down the pipe.
-      "-f", "rawvideo", "-pix_fmt", "rgba",
-      "-video_size", std::to_string(settings.width) + "x" + std::to_string(settings.height),
-      "-framerate", std::to_string(settings.fps), "-i", "pipe:0"};
+      "-f", "rawvideo", "-pix_fmt", "rgba", "-video_size",
+      std::to_string(settings.width) + "x" + std::to_string(settings.height), "-framerate",
+      std::to_string(settings.fps), "-i", "pipe:0"};
   if (!settings.soundtrack.empty()) {
     // The sound of the captured span only.
     args.insert(args.end(), {"-ss", number(settings.audioStart), "-t", number(settings.duration),
@@ -67,9 +67,9 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& settings) {
     args.insert(args.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k"});
   }
   // H.264 in 4:2:0 wants even sides: odd ones get one black line.
-  args.insert(args.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-c:v", "libx264",
-                           "-preset", "medium", "-crf", "18", "-pix_fmt", "yuv420p",
-                           "-movflags", "+faststart", settings.output});
+  args.insert(args.end(),
+              {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-c:v", "libx264", "-preset", "medium",
+               "-crf", "18", "-pix_fmt", "yuv420p", "-movflags", "+faststart", settings.output});
   return args;
 }
 
@@ -147,8 +147,9 @@ bool VideoEncoder::finish() {
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
     return true;
   }
-  error_ = WIFEXITED(status) ? "ffmpeg failed with exit status " + std::to_string(WEXITSTATUS(status))
-                             : "ffmpeg was ended by a signal";
+  error_ = WIFEXITED(status)
+               ? "ffmpeg failed with exit status " + std::to_string(WEXITSTATUS(status))
+               : "ffmpeg was ended by a signal";
   return false;
 }
 

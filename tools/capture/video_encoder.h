@@ -15,13 +15,13 @@ namespace tessaly::capture {
 std::optional<std::string> findOnPath(const std::string& program);
 
 struct VideoSettings {
-  std::string output;      // the .mp4 file
+  std::string output;  // the .mp4 file
   int width = 0;
   int height = 0;
   int fps = 60;
-  std::string soundtrack;  // empty: no audio stream
-  double audioStart = 0.0; // seconds into the soundtrack of the first frame
-  double duration = 0.0;   // seconds of sound: frame count / fps
+  std::string soundtrack;   // empty: no audio stream
+  double audioStart = 0.0;  // seconds into the soundtrack of the first frame
+  double duration = 0.0;    // seconds of sound: frame count / fps
 };
 
 // ffmpeg's arguments (without the program name) for these settings.

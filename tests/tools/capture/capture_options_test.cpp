@@ -27,9 +27,9 @@ TEST(CaptureOptions, DefaultsAre720pAt60FpsOverTheWholeShowWithMultisampling) {
 }
 
 TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
-  const ParseResult result = parse({"--size", "640x360", "--fps=25", "--from", "1.5", "--to=10",
-                                    "--no-multisampling", "--sheet", "s.png", "--columns", "3",
-                                    "--count=9"});
+  const ParseResult result =
+      parse({"--size", "640x360", "--fps=25", "--from", "1.5", "--to=10", "--no-multisampling",
+             "--sheet", "s.png", "--columns", "3", "--count=9"});
   ASSERT_EQ(result.error, "");
   const CaptureOptions& options = result.options;
   EXPECT_EQ(options.width, 640);
@@ -62,14 +62,14 @@ TEST(CaptureOptions, RejectsBadUsageWithAOneLineReason) {
       {"--from", "nan", "--video", "a.mp4"},
       {"--from", "5", "--to", "5", "--video", "a.mp4"},  // no frame in the span
       {"--at", "1,,2", "-o", "a%d.png"},
-      {"--at", "1"},                               // no -o
-      {"--at", "1,2", "-o", "same.png"},           // several stills, one name
+      {"--at", "1"},                      // no -o
+      {"--at", "1,2", "-o", "same.png"},  // several stills, one name
       {"--at", "1", "-o", "bad%s.png"},
       {"--at", "1", "-o", "a.png", "--video", "b.mp4"},  // two modes
       {"--video", "a.mp4", "-o", "b.png"},
-      {"--video", "a.mp4", "--count", "4"},        // sheet options without a sheet
+      {"--video", "a.mp4", "--count", "4"},  // sheet options without a sheet
       {"--sheet", "s.png", "--columns", "0"},
-      {"--video"},                                 // no value
+      {"--video"},  // no value
       {"--frobnicate"},
       {"--no-multisampling=1", "--video", "a.mp4"},
   };

@@ -30,7 +30,8 @@ struct Outcome {
   std::string err;
 };
 
-Outcome capture(const std::vector<std::string>& arguments, const std::string& folder = productionFolder,
+Outcome capture(const std::vector<std::string>& arguments,
+                const std::string& folder = productionFolder,
                 std::vector<std::string> environment = {}) {
   environment.push_back("SDL_AUDIODRIVER=dummy");
   ChildProcess child(capturePath, arguments, {folder, environment, ""});
@@ -48,7 +49,8 @@ Outcome capture(const std::vector<std::string>& arguments, const std::string& fo
 std::pair<int, int> pngSize(const std::string& bytes) {
   if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {0, 0};
   const auto at = [&](std::size_t i) {
-    return (static_cast<std::uint8_t>(bytes[i]) << 24) | (static_cast<std::uint8_t>(bytes[i + 1]) << 16) |
+    return (static_cast<std::uint8_t>(bytes[i]) << 24) |
+           (static_cast<std::uint8_t>(bytes[i + 1]) << 16) |
            (static_cast<std::uint8_t>(bytes[i + 2]) << 8) | static_cast<std::uint8_t>(bytes[i + 3]);
   };
   return {static_cast<int>(at(16)), static_cast<int>(at(20))};
@@ -77,8 +79,8 @@ TEST_F(Capture, TwoCapturesOfTheSameTimeAreIdentical) {
 
 TEST_F(Capture, ATimeInEachSceneGivesADifferentPicture) {
   // Scenes 1 to 4 at 5, 25, 45 and 65 seconds, and a black frame at the end.
-  const Outcome run = capture({"--size", "256x144", "--no-multisampling", "--at",
-                               "5,25,45,65,81.5", "-o", out.file("scene%d.png")});
+  const Outcome run = capture({"--size", "256x144", "--no-multisampling", "--at", "5,25,45,65,81.5",
+                               "-o", out.file("scene%d.png")});
   ASSERT_EQ(run.status, 0) << run.err;
   // More than one frame: the progress is shown.
   EXPECT_NE(run.err.find("5/5"), std::string::npos) << run.err;
@@ -106,15 +108,19 @@ TEST_F(Capture, ASheetHoldsTheFramesInItsGrid) {
 TEST_F(Capture, TheVideoHasTheFramesAskedForAndTheSoundtrack) {
   if (runCommand("command -v ffprobe").empty()) GTEST_SKIP() << "needs ffprobe";
   const std::string video = out.file("clip.mp4");
-  const Outcome run = capture({"--size", "160x90", "--fps", "10", "--from", "20", "--to", "20.5",
-                               "--video", video});
+  const Outcome run = capture(
+      {"--size", "160x90", "--fps", "10", "--from", "20", "--to", "20.5", "--video", video});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string frames = runCommand(
-      "ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames,codec_name,width,height "
-      "-of csv=p=0 '" + video + "'");
+      "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+      "stream=nb_read_frames,codec_name,width,height "
+      "-of csv=p=0 '" +
+      video + "'");
   EXPECT_EQ(frames, "h264,160,90,5\n");
-  const std::string audio = runCommand("ffprobe -v error -select_streams a -show_entries "
-                                       "stream=codec_type -of csv=p=0 '" + video + "'");
+  const std::string audio = runCommand(
+      "ffprobe -v error -select_streams a -show_entries "
+      "stream=codec_type -of csv=p=0 '" +
+      video + "'");
   EXPECT_EQ(audio, "audio\n");
 }
 
@@ -147,8 +153,8 @@ TEST_F(Capture, AMissingOrUnusableDataFolderEndsWithOne) {
 
 TEST_F(Capture, AVideoWithoutFfmpegEndsWithOne) {
   TempDir empty;
-  const Outcome run = capture({"--video", out.file("x.mp4")}, productionFolder,
-                              {"PATH=" + empty.path().string()});
+  const Outcome run =
+      capture({"--video", out.file("x.mp4")}, productionFolder, {"PATH=" + empty.path().string()});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("ffmpeg not found"), std::string::npos) << run.err;
 }

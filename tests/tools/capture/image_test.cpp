@@ -1,8 +1,8 @@
-#include "tools/capture/contact_sheet.h"
 #include "tools/capture/image.h"
+#include "tests/support/temp_dir.h"
+#include "tools/capture/contact_sheet.h"
 #include "tools/capture/progress.h"
 #include "tools/capture/video_encoder.h"
-#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +112,8 @@ TEST(ContactSheet, PlacesThumbnailsRowByRowWithTheirTimeUnderneath) {
 
 TEST(CaptureProgress, ShowsTheBarCountsRateAndTimeLeft) {
   EXPECT_EQ(formatProgress(0, 100, 0.0), "[........................]  0/100  -- fps  -- left");
-  EXPECT_EQ(formatProgress(50, 100, 2.0), "[############............]  50/100  25.0 fps  0:02 left");
+  EXPECT_EQ(formatProgress(50, 100, 2.0),
+            "[############............]  50/100  25.0 fps  0:02 left");
   EXPECT_EQ(formatProgress(10, 4896, 1.0),
             "[........................]  10/4896  10.0 fps  8:09 left");
   EXPECT_NE(formatProgress(1, 36001, 1.0).find("  1.0 fps  10:00:00 left"), std::string::npos);
@@ -134,8 +135,8 @@ TEST(VideoEncoder, AsksFfmpegForH264WithTheSoundOfTheCapturedSpan) {
   };
   EXPECT_TRUE(has({"-f", "rawvideo", "-pix_fmt", "rgba", "-video_size", "321x181", "-framerate",
                    "30", "-i", "pipe:0"}));
-  EXPECT_TRUE(has({"-ss", "20.000000", "-t", "0.500000", "-i",
-                   "Data/Sound/KestruneOriginalSoundtrack.mp3"}));
+  EXPECT_TRUE(has(
+      {"-ss", "20.000000", "-t", "0.500000", "-i", "Data/Sound/KestruneOriginalSoundtrack.mp3"}));
   EXPECT_TRUE(has({"-map", "0:v"}));
   EXPECT_TRUE(has({"-map", "1:a"}));
   EXPECT_TRUE(has({"-c:v", "libx264"}));
