@@ -131,7 +131,7 @@ int run(const std::vector<std::string>& arguments) {
   platform::setErrorSink(platform::printErrorOnly);
   bool soundtrackReady = false;
   if (!startCapture(options.width, options.height, options.multisampling, soundtrackReady)) {
-    return fail("start-up failed: Data/ is not usable (see the messages above)");
+    return fail("start-up failed: no display, or Data/ is not usable (see the messages above)");
   }
 
   int status = 0;

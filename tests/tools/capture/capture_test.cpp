@@ -151,6 +151,15 @@ TEST_F(Capture, AMissingOrUnusableDataFolderEndsWithOne) {
   EXPECT_FALSE(std::filesystem::exists(out.file("x.png")));
 }
 
+TEST_F(Capture, WithoutADisplayStartUpFailsWithOne) {
+  const Outcome run = capture({"--at", "1", "-o", out.file("x.png")}, productionFolder,
+                              {"DISPLAY=", "WAYLAND_DISPLAY="});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("ERROR: Unable to initialize GLFW!"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("tessaly-capture: start-up failed: no display"), std::string::npos)
+      << run.err;
+}
+
 TEST_F(Capture, AVideoWithoutFfmpegEndsWithOne) {
   TempDir empty;
   const Outcome run =
