@@ -9,6 +9,7 @@
 #include "app/setup_dialog.h"
 #include "app/window.h"
 #include "assets/asset_registry.h"
+#include "demo/demo_shaders.h"
 #include "sync/music_player.h"
 #include "sync/sync_track.h"
 #include "watch/data_watcher.h"
@@ -25,6 +26,38 @@ FrameInputs& frameInputs() {
   return inputs;
 }
 
+bool startShow(bool visibleWindow) {
+  const DemoConfig& config = demoConfig();
+  if (!createWindow(config.width, config.height, visibleWindow)) {
+    return false;
+  }
+  if (!initGlew()) {
+    return false;
+  }
+  if (!initRenderState()) {
+    return false;
+  }
+  if (!demo::loadDemoShaders()) {
+    return false;
+  }
+  // Every picture, model and Maya scene, behind "Loading.jpg"; failures of
+  // single files are shown and skipped.
+  assets::preloadAssets();
+
+  FrameInputs& inputs = frameInputs();
+  inputs.device = sync::SyncDevice::create("Data/Rocket/sync");
+  if (inputs.device == nullptr) {
+    return false;
+  }
+  for (std::size_t i = 0; i < trackCount; ++i) {
+    inputs.tracks[i] = inputs.device->getTrack(trackNames[i]);
+    if (inputs.tracks[i] == nullptr) {
+      return false;  // out of memory, like a device that cannot be created
+    }
+  }
+  return true;
+}
+
 int runProgram() {
   DemoConfig& config = demoConfig();
   config = DemoConfig{};
@@ -32,32 +65,9 @@ int runProgram() {
   if (showSetupDialog(&config) != 1) {
     return -1;
   }
-  if (!createWindow(config.width, config.height)) {
+  if (!startShow(true)) {
     return -1;
   }
-  if (!initGlew()) {
-    return -1;
-  }
-  if (!initRenderState()) {
-    return -1;
-  }
-  // The demo shader set belongs between the render state and the preload.
-  // The preload loads every picture, model and Maya scene behind
-  // "Loading.jpg"; failures of single files are shown and skipped.
-  assets::preloadAssets();
-
-  FrameInputs& inputs = frameInputs();
-  inputs.device = sync::SyncDevice::create("Data/Rocket/sync");
-  if (inputs.device == nullptr) {
-    return -1;
-  }
-  for (std::size_t i = 0; i < trackCount; ++i) {
-    inputs.tracks[i] = inputs.device->getTrack(trackNames[i]);
-    if (inputs.tracks[i] == nullptr) {
-      return -1;  // out of memory, like a device that cannot be created
-    }
-  }
-
   sync::MusicPlayer::open(musicFileName, config.loopDemo);
   watch::startDataWatcher();
 

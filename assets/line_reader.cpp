@@ -44,7 +44,9 @@ bool LineReader::refill() {
     return false;
   }
   const std::size_t kept = pending_.size();
-  std::memmove(chunk_.data(), pending_.data(), kept);
+  if (kept > 0) {
+    std::memmove(chunk_.data(), pending_.data(), kept);
+  }
   const std::size_t got = std::fread(chunk_.data() + kept, 1, chunk_.size() - kept, file_.get());
   pending_ = std::string_view(chunk_.data(), kept + got);
   if (got == 0) {
@@ -60,7 +62,10 @@ bool LineReader::next(std::string_view& line) {
     return false;
   }
   for (;;) {
-    const auto* lf = static_cast<const char*>(std::memchr(pending_.data(), '\n', pending_.size()));
+    // An empty view may have no buffer at all, which memchr must not see.
+    const auto* lf = pending_.empty() ? nullptr
+                                      : static_cast<const char*>(
+                                            std::memchr(pending_.data(), '\n', pending_.size()));
     if (lf != nullptr) {
       const std::size_t length = static_cast<std::size_t>(lf - pending_.data());
       std::size_t content = length;

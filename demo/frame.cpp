@@ -1,14 +1,85 @@
-// The frame driver. Until the production's scenes are drawn, a frame is a
-// black clear and a present through the post-processing chain.
+// The frame driver: tracks, shake, scene choice, the scene frame around each
+// draw list (target, camera, glow, overlays) and the present.
 #include "demo/frame.h"
 
+#include "assets/maya_scene.h"
+#include "assets/texture_registry.h"
+#include "demo/scene_frame.h"
 #include "render/post_filter.h"
+#include "sync/music_player.h"
 
 namespace tessaly::demo {
 
-void renderFrame() {
+namespace {
+
+// Blur step of the glow pass, in screen pixels.
+constexpr float glowRadius = 3.0f;
+
+using DrawList = void (*)(const SceneFrame&);
+
+// The draw list of scene 1 to 4 (index 0 unused).
+constexpr DrawList drawLists[5] = {nullptr, drawScene1, drawScene2, drawScene3, drawScene4};
+
+// Lays the scene's overlay picture for the frame's overlay number, if the
+// scene lists one, over the window's framebuffer.
+void layOverlay(const render::PostFilter& filter, int scene, const FrameTracks& tracks,
+                SceneAssets& assets) {
+  const char* picture = overlayTextureName(scene, tracks.overlayNumber);
+  if (picture == nullptr) {
+    return;
+  }
+  // Every full-screen draw writes depth; the overlay must not be hidden by
+  // the glow's quads.
+  render::PostFilter::clearDepth();
+  filter.draw(assets.textures().find(picture), tracks.overlayAlpha);
+}
+
+// One scene: drawn into the filter chain's scene target from the camera on
+// the scene's curve, then glowed onto the window and overlaid.
+void sceneFrame(int scene, const FrameTracks& tracks, glm::vec2 shake, float musicTime,
+                SceneAssets& assets) {
+  const render::PostFilter& filter = *render::postFilter();
+  render::RenderTarget& target = filter.sceneTarget();
+
+  filter.setOffset(0.0f, 0.0f);
+  target.bind();
+  const glm::vec3 curvePoint =
+      assets.mayaScene().curvePoint(cameraCurveName(scene), tracks.curveParameter);
+  const glm::vec3 eye = cameraEye(curvePoint, shake);
   render::PostFilter::clear();
+  const Camera camera = buildCamera(eye, tracks);
+
+  const SceneFrame frame{musicTime, tracks, camera, demoShaders(), assets};
+  drawLists[scene](frame);
+
+  target.unbind();
+  render::PostFilter::clear();
+  filter.glow(glowRadius, tracks.fade);
+  layOverlay(filter, scene, tracks, assets);
+}
+
+}  // namespace
+
+void drawFrame(const app::FrameInputs& inputs, float musicTime, SceneAssets& assets) {
+  const FrameTracks tracks = sampleFrameTracks(inputs);
+  const glm::vec2 shake = cameraShake(tracks, inputs.spectrum, musicTime);
+  const int scene = sceneToRun(tracks.sceneNumber);
+  if (scene != 0) {
+    sceneFrame(scene, tracks, shake, musicTime, assets);
+  } else {
+    // Nothing runs: present a defined black picture rather than whatever
+    // the back buffer holds.
+    render::PostFilter::clear();
+  }
+}
+
+void renderFrame(const app::FrameInputs& inputs, float musicTime, SceneAssets& assets) {
+  drawFrame(inputs, musicTime, assets);
   render::PostFilter::present();
+}
+
+void renderFrame() {
+  renderFrame(app::frameInputs(), sync::MusicPlayer::seconds());
 }
 
 }  // namespace tessaly::demo

@@ -6,9 +6,9 @@
 #include "tests/assets/model_drawing_support.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/filter_shaders.h"
+#include "tests/support/jpeg_writer.h"
 #include "tests/support/png_writer.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,21 +24,6 @@ constexpr White black{0, 0, 0, 255};
 
 std::string solidPng(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return test::encodePng(1, 1, {r, g, b, 255});
-}
-
-// An 8x8 JPEG of one colour, written by DevIL's own encoder.
-void writeJpeg(const std::string& path, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-  std::vector<std::uint8_t> pixels;
-  for (int i = 0; i < 64; ++i) {
-    pixels.insert(pixels.end(), {r, g, b});
-  }
-  ILuint image = 0;
-  ilGenImages(1, &image);
-  ilBindImage(image);
-  ilTexImage(8, 8, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels.data());
-  ilEnable(IL_FILE_OVERWRITE);
-  EXPECT_EQ(ilSave(IL_JPG, path.c_str()), IL_TRUE) << path;
-  ilDeleteImages(1, &image);
 }
 
 // A Maya scene with one point light at (x, 0, 0) (a light is complete at
@@ -164,7 +149,7 @@ TEST_F(AssetRegistryTest, FilesOfOneNameInTwoFoldersAreAllLoadedAndLookupsFindTh
 
 TEST_F(AssetRegistryTest, AJpegUnderModelsLandsInTextures) {
   std::filesystem::create_directories(dir.path() / "Data/Models");
-  writeJpeg(dir.file("Data/Models/Photo.jpg"), 200, 100, 50);
+  test::writeJpeg(dir.file("Data/Models/Photo.jpg"), 200, 100, 50);
   const test::ScopedWorkingDirectory cwd(dir.path());
   preloadAssets(registry);
   ASSERT_EQ(textures.entries().size(), 1u);
@@ -208,9 +193,9 @@ TEST_F(AssetRegistryTest, AModelThatCannotBeReadIsKeptButNeverDrawn) {
 TEST_F(AssetRegistryTest, TheLoadingScreenShowsLoadingJpgFromTheTopLevelOnce) {
   test::writeFilterShaders(dir.path());
   std::filesystem::create_directories(dir.path() / "Data");
-  writeJpeg(dir.file("Data/Loading.jpg"), 0, 255, 0);
+  test::writeJpeg(dir.file("Data/Loading.jpg"), 0, 255, 0);
   std::filesystem::create_directories(dir.path() / "Data/Textures");
-  writeJpeg(dir.file("Data/Textures/Other.jpg"), 255, 0, 0);
+  test::writeJpeg(dir.file("Data/Textures/Other.jpg"), 255, 0, 0);
   const test::ScopedWorkingDirectory cwd(dir.path());
   rootTextures.scanDirectory("Data/");
   const render::PostFilter* filter = render::createPostFilter(0, 64, 64);

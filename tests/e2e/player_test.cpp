@@ -1,5 +1,6 @@
 // The real player binary, end to end under the test display: the setup
 // dialog, Enter to start, the show's window, Escape to end with status 0.
+#include "tests/support/demo_test_shaders.h"
 #include "tests/support/filter_shaders.h"
 #include "tests/support/player_windows.h"
 #include "tests/support/process.h"
@@ -20,11 +21,13 @@ const std::string playerPath = std::string(TESSALY_BINARY_DIR) + "/tessaly";
 TEST(Player, EnterStartsTheShowAndEscapeEndsItWithStatusZero) {
   if (!haveDisplay()) GTEST_SKIP() << "needs a display";
   if (!lameAvailable()) GTEST_SKIP() << "needs lame";
-  // No content but the filter shaders and a short soundtrack: without those
-  // the player would stop at start-up or wait for OK on its music messages.
+  // No content but the filter and demo shaders and a short soundtrack:
+  // without those the player would stop at start-up or wait for OK on its
+  // music messages.
   TempDir data;
   std::filesystem::create_directories(data.file("Data/Sound"));
   writeFilterShaders(data.path());
+  writeDemoTestShaders(data.path());
   ToneSpec tone;
   tone.seconds = 2.0;
   ASSERT_FALSE(makeToneMp3(data.file("Data/Sound"), "KestruneOriginalSoundtrack", tone).empty());

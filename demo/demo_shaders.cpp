@@ -1,0 +1,160 @@
+// The demo shader set: build order, start-up uniforms and the compile check.
+#include "demo/demo_shaders.h"
+
+#include "app/demo_config.h"
+#include "platform/error_box.h"
+
+#include <array>
+
+namespace tessaly::demo {
+
+namespace {
+
+using render::ShaderProgram;
+
+DemoShaders& installedShaders() {
+  static DemoShaders shaders;
+  return shaders;
+}
+
+// The grey material and the one light every lit program starts with.
+constexpr float grey = 0.4f;
+constexpr float lightX = 50.3f;
+constexpr float lightY = 18.9f;
+constexpr float lightZ = 27.2f;
+
+// normalMapShader and modelShader: texture units, material, eye and three
+// lights, all at the same place.
+void setLitModelDefaults(const ShaderProgram& program) {
+  program.setInt("diffuseMap", 3);
+  program.setInt("bumpMap", 2);
+  program.setVec4("Ambient", grey, grey, grey, 1.0f);
+  program.setVec4("Diffuse", grey, grey, grey, 1.0f);
+  program.setVec4("Specular", 0.5f, 0.5f, 0.5f, 0.5f);
+  program.setFloat("SpecularPower", 6.0f);
+  program.setVec3("fvEyePosition", 0.0f, 0.0f, 0.0f);
+  program.setVec4("LightColor1", 0.2f, 0.2f, 0.3f, 1.0f);
+  program.setFloat("LightIntensity1", 2.5f);
+  program.setVec3("fvLightPosition1", lightX, lightY, lightZ);
+  program.setVec4("LightColor2", 0.2f, 0.2f, 0.3f, 1.0f);
+  program.setFloat("LightIntensity2", 2.5f);
+  program.setVec3("fvLightPosition2", lightX, lightY, lightZ);
+  program.setVec4("LightColor3", 0.2f, 0.2f, 0.3f, 1.0f);
+  program.setFloat("LightIntensity3", 2.5f);
+  program.setVec3("fvLightPosition3", lightX, lightY, lightZ);
+}
+
+// distortShader starts with one unnumbered light; the frame sets the
+// numbered ones.
+void setDistortDefaults(const ShaderProgram& program) {
+  program.setInt("diffuseMap", 3);
+  program.setInt("bumpMap", 2);
+  program.setVec4("Ambient", grey, grey, grey, 1.0f);
+  program.setVec4("Diffuse", grey, grey, grey, 1.0f);
+  program.setVec4("Specular", 0.5f, 0.5f, 0.5f, 0.5f);
+  program.setVec4("LightColor", 0.2f, 0.2f, 0.3f, 1.0f);
+  program.setFloat("SpecularPower", 6.0f);
+  program.setFloat("SpecularGain", 1.0f);
+  program.setFloat("LightIntensity", 2.5f);
+  program.setVec3("fvLightPosition", lightX, lightY, lightZ);
+  program.setFloat("DiffScroll", 2.0f);
+  program.setFloat("BumpScroll", 2.0f);
+  program.setVec2("Distort", 2.5f, 2.5f);
+  program.setVec2("DistortSpeed", 2.5f, 2.5f);
+}
+
+void setSineDefaults(const ShaderProgram& program) {
+  const app::DemoConfig& config = app::demoConfig();
+  program.setVec2("resolution", static_cast<float>(config.width),
+                  static_cast<float>(config.height));
+  program.setInt("filterMap", 0);
+}
+
+void setOverlayDefaults(const ShaderProgram& program) {
+  program.setInt("filterMap", 0);
+}
+
+// Lambert's diffuse colour is red-tinted (x 1.0), unlike the grey of the
+// other programs.
+void setLambertDefaults(const ShaderProgram& program) {
+  program.setInt("diffuseMap", 3);
+  program.setVec4("Ambient", grey, grey, grey, 1.0f);
+  program.setVec4("Diffuse", 1.0f, grey, grey, 1.0f);
+  program.setVec3("fvLightPosition", lightX, lightY, lightZ);
+  program.setVec2("Distort", 2.5f, 2.5f);
+  program.setVec2("DistortSpeed", 2.5f, 2.5f);
+}
+
+void setParticleDefaults(const ShaderProgram& program) {
+  program.setInt("diffuseMap", 0);
+}
+
+struct ProgramSpec {
+  std::unique_ptr<ShaderProgram> DemoShaders::*slot;
+  const char* vertexPath;
+  const char* fragmentPath;
+  void (*setDefaults)(const ShaderProgram&);
+};
+
+// Build order.
+constexpr std::array<ProgramSpec, 7> buildOrder = {{
+    {&DemoShaders::normalMapShader, "Data/Shaders/NormalMap.vert", "Data/Shaders/NormalMap.frag",
+     setLitModelDefaults},
+    {&DemoShaders::distortShader, "Data/Shaders/Distort.vert", "Data/Shaders/Distort.frag",
+     setDistortDefaults},
+    {&DemoShaders::sineShader, "Data/Shaders/test.vert", "Data/Shaders/test.frag", setSineDefaults},
+    {&DemoShaders::overlayShader, "Data/Shaders/Overlay.vert", "Data/Shaders/Overlay.frag",
+     setOverlayDefaults},
+    {&DemoShaders::modelShader, "Data/Shaders/Model.vert", "Data/Shaders/Model.frag",
+     setLitModelDefaults},
+    {&DemoShaders::lambertShader, "Data/Shaders/Lambert.vert", "Data/Shaders/Lambert.frag",
+     setLambertDefaults},
+    {&DemoShaders::particleShader, "Data/Shaders/Particles.vert", "Data/Shaders/Particles.frag",
+     setParticleDefaults},
+}};
+
+struct ProgramCheck {
+  std::unique_ptr<ShaderProgram> DemoShaders::*slot;
+  const char* message;
+};
+
+// Check order, with the message of each program.
+constexpr std::array<ProgramCheck, 7> checkOrder = {{
+    {&DemoShaders::normalMapShader, "Error compiling normalMapShader"},
+    {&DemoShaders::distortShader, "Error compiling distortShader"},
+    {&DemoShaders::modelShader, "Error compiling modelShader"},
+    {&DemoShaders::sineShader, "Error compiling sineShader"},
+    {&DemoShaders::overlayShader, "Error compiling overlayShader"},
+    {&DemoShaders::lambertShader, "Error compiling lambertShader"},
+    {&DemoShaders::particleShader, "Error compiling particleShader"},
+}};
+
+}  // namespace
+
+bool loadDemoShaders() {
+  if (!render::shadersSupported()) {
+    platform::showErrorBox("Vertex and fragment shaders not supported!");
+    return false;
+  }
+  DemoShaders& shaders = installedShaders();
+  for (const ProgramSpec& spec : buildOrder) {
+    auto& program = shaders.*spec.slot;
+    program = std::make_unique<ShaderProgram>(spec.vertexPath, spec.fragmentPath);
+    program->use();
+    spec.setDefaults(*program);
+  }
+  for (const ProgramCheck& check : checkOrder) {
+    if ((shaders.*check.slot)->isCompiled() != 1) {
+      platform::showErrorBox(check.message);
+      return false;
+    }
+  }
+  ShaderProgram::unuse();
+  return true;
+}
+
+const DemoShaders& demoShaders() {
+  return installedShaders();
+}
+
+}  // namespace tessaly::demo

@@ -1,0 +1,205 @@
+// Whole frames through the real asset registry, from a tiny production of
+// the tests' own: a sky quad whose material shows "SkySphere.png", one
+// flat-coloured model per scene at the centre of the view, a one-point
+// particle cloud, and shaders that show a model's diffuse map. The pictures
+// read back tell which scene ran and what the sky showed.
+#include "demo/frame.h"
+
+#include "app/demo_config.h"
+#include "app/window.h"
+#include "assets/asset_registry.h"
+#include "assets/texture_registry.h"
+#include "demo/demo_shaders.h"
+#include "tests/demo/allocation_counter.h"
+#include "tests/demo/frame_test_support.h"
+#include "tests/support/demo_test_shaders.h"
+#include "tests/support/error_recorder.h"
+#include "tests/support/filter_shaders.h"
+#include "tests/support/gl_context.h"
+#include "tests/support/jpeg_writer.h"
+#include "tests/support/png_writer.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tessaly::demo {
+namespace {
+
+constexpr int windowWidth = 64;
+constexpr int windowHeight = 48;  // a 64x36 view from y = 6
+
+// Filter 1 adds nothing, so with a fade of 1 the window shows the scene as
+// drawn (the tests of the filter chain cover the glow itself).
+constexpr const char* plainFilterFragment = R"(#version 330 core
+in vec2 uv;
+out vec4 fragColor;
+uniform sampler2D filterMap;
+uniform int filterNumber;
+uniform float alpha;
+uniform vec2 filterVec2;
+void main() {
+  vec4 texel = texture(filterMap, uv + filterVec2 * 0.0);
+  fragColor = filterNumber == 1 ? vec4(0.0) : vec4(texel.rgb, texel.a * alpha);
+}
+)";
+
+std::string png(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  std::vector<std::uint8_t> pixels;
+  for (int i = 0; i < 16; ++i) pixels.insert(pixels.end(), {r, g, b, 255});
+  return test::encodePng(4, 4, pixels);
+}
+
+// A square facing +z at depth z, centred on (1, 1), `half` wide each way,
+// with one material.
+std::string square(float half, float z, const char* library) {
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "mtllib %s\n"
+                "v %g %g %g\nv %g %g %g\nv %g %g %g\nv %g %g %g\n"
+                "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\n"
+                "usemtl surface\n"
+                "f 1/1/1 2/2/1 3/3/1 4/4/1\n",
+                library, 1 - half, 1 - half, z, 1 + half, 1 - half, z, 1 + half, 1 + half, z,
+                1 - half, 1 + half, z);
+  return text;
+}
+
+class FramePixelsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!context.ok()) {
+      GTEST_SKIP() << "no OpenGL 3.3 core context (no display?)";
+    }
+    test::writeFilterShaders(dir.path());
+    dir.write("Data/Shaders/Filters.frag", plainFilterFragment);
+    test::writeDemoTestShaders(dir.path());
+
+    dir.write("Data/Textures/SkySphere.png", png(255, 0, 0));
+    test::writeJpeg(dir.file("Data/Textures/SkySphere2.jpg"), 0, 255, 0);
+    dir.write("Data/Textures/SkySphere3.png", png(0, 0, 255));
+    // The sky: far behind everything and wider than the view.
+    dir.write("Data/Models/SkySphere.obj", square(200, -50, "SkySphere.mtl"));
+    dir.write("Data/Models/SkySphere.mtl", "newmtl surface\nKd 1 1 1\nmap_Kd SkySphere.png\n");
+    // One model per scene, all at the centre of the view.
+    const std::pair<const char*, const char*> models[] = {
+        {"Stang", "Kd 0 1 1"}, {"balleholder", "Kd 1 0 1"}, {"boxfanden", "Kd 1 1 1"}};
+    for (const auto& [name, color] : models) {
+      const std::string base = std::string("Data/Models/") + name;
+      dir.write(base + ".obj", square(1, -5, (std::string(name) + ".mtl").c_str()));
+      dir.write(base + ".mtl", std::string("newmtl surface\n") + color + "\n");
+    }
+    // One particle at the centre.
+    dir.write("Data/Models/Particles.obj", "v 1 1 -5\n");
+
+    ASSERT_TRUE(test::prepareFrameDrawing(windowWidth, windowHeight));
+    assets::preloadAssets(registry);
+    ASSERT_EQ(registry.models().meshes.size(), 5u);
+    ASSERT_NE(registry.textures().find("SkySphere2.jpg"), 0u);
+
+    // From the fallback curve point (1, 1, 1) straight down -z.
+    tracks.set(app::camviewX, 1.0f);
+    tracks.set(app::camviewY, 1.0f);
+    tracks.set(app::camviewZ, -10.0f);
+    errors.clear();
+  }
+
+  void TearDown() override {
+    if (context.ok()) registry.releaseModels();
+  }
+
+  // The frame for a scene number, read back from the back buffer.
+  void draw(float sceneNumber) {
+    tracks.set(app::sceneNum, sceneNumber);
+    drawFrame(tracks.inputs, 1.0f, sceneAssets);
+  }
+
+  test::GlContext context{windowWidth, windowHeight};
+  test::TempDir dir;
+  test::ScopedWorkingDirectory workingDirectory{dir.path()};
+  test::ErrorRecorder errors;
+  assets::TextureRegistry rootTextures;
+  assets::TextureRegistry textures;
+  assets::AssetRegistry registry{rootTextures, textures};
+  RegistryAssets sceneAssets{registry};
+  test::ConstantTracks tracks;
+};
+
+using Rgb = std::array<int, 3>;
+
+Rgb pixel(int x, int y) {
+  const auto bytes = test::readPixels(x, y, 1, 1);
+  return {bytes[0], bytes[1], bytes[2]};
+}
+
+// Each channel read as off (below 64) or on (above 192); JPEG and blending
+// leave small errors. -1 for a channel in between.
+Rgb level(Rgb rgb) {
+  Rgb result{};
+  for (int c = 0; c < 3; ++c) {
+    result[c] = rgb[c] < 64 ? 0 : rgb[c] > 192 ? 1 : -1;
+  }
+  return result;
+}
+
+const Rgb red{1, 0, 0}, green{0, 1, 0}, blue{0, 0, 1}, yellow{1, 1, 0}, cyan{0, 1, 1},
+    magenta{1, 0, 1}, white{1, 1, 1}, black{0, 0, 0};
+
+TEST_F(FramePixelsTest, EachSceneShowsItsOwnModelsAndSkyAndScene1GetsItsSkyBack) {
+  struct Expected {
+    float scene;
+    Rgb sky;     // a corner of the view
+    Rgb centre;  // where every scene's model stands
+  };
+  const Expected sequence[] = {
+      {1.0f, red, yellow},    // own sky; the particle added onto it
+      {2.0f, green, cyan},    // "SkySphere2.jpg" through the distortion program; "Stang.obj"
+      {3.0f, blue, magenta},  // "SkySphere3.png"; "balleholder.obj"
+      {4.0f, blue, white},    // "SkySphere3.png"; "boxfanden.obj"
+      {1.0f, red, yellow},    // the sky's own picture again
+      {0.0f, black, black},   // no scene: a black frame
+      {2.5f, black, black},
+  };
+  const GLuint ownSky = textures.find("SkySphere.png");
+  for (const Expected& expected : sequence) {
+    SCOPED_TRACE(expected.scene);
+    draw(expected.scene);
+    EXPECT_EQ(level(pixel(3, 9)), expected.sky) << testing::PrintToString(pixel(3, 9));
+    EXPECT_EQ(level(pixel(60, 38)), expected.sky);
+    EXPECT_EQ(level(pixel(32, 24)), expected.centre) << testing::PrintToString(pixel(32, 24));
+    // The letterbox bars stay black.
+    EXPECT_EQ(pixel(32, 2), (Rgb{0, 0, 0}));
+    EXPECT_EQ(pixel(32, 45), (Rgb{0, 0, 0}));
+  }
+  EXPECT_EQ(textures.find("SkySphere.png"), ownSky);
+  EXPECT_TRUE(errors.messages().empty());
+}
+
+TEST_F(FramePixelsTest, TheFadeTrackFadesTheWholeScene) {
+  tracks.set(app::sceneAlpha, 0.5f);
+  draw(3.0f);
+  const Rgb centre = pixel(32, 24);
+  // Magenta at half strength.
+  EXPECT_NEAR(centre[0], 128, 2);
+  EXPECT_EQ(centre[1], 0);
+  EXPECT_NEAR(centre[2], 128, 2);
+}
+
+TEST_F(FramePixelsTest, AFrameThroughTheRegistryAllocatesNothing) {
+  for (float scene : {1.0f, 2.0f, 3.0f, 4.0f, 0.0f}) {
+    // Warm-up: the GL driver (llvmpipe's JIT) compiles shader variants for
+    // the state it meets, allocating as it does, over the first frames.
+    for (int i = 0; i < 3; ++i) {
+      draw(scene);
+    }
+    const long before = test::allocationCount();
+    renderFrame(tracks.inputs, 1.0f, sceneAssets);
+    EXPECT_EQ(test::allocationCount() - before, 0) << "scene " << scene;
+  }
+}
+
+}  // namespace
+}  // namespace tessaly::demo

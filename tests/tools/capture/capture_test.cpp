@@ -1,0 +1,172 @@
+// tessaly-capture end to end: the built tool run in the build folder, which
+// holds the real production in Data/, and in folders of the tests' own.
+#include "tests/support/filter_shaders.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessaly::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string capturePath = std::string(TESSALY_BINARY_DIR) + "/tessaly-capture";
+const std::string productionFolder = TESSALY_BINARY_DIR;
+
+bool haveDisplay() {
+  const char* display = std::getenv("DISPLAY");
+  return display != nullptr && *display != '\0';
+}
+
+struct Outcome {
+  int status = -1;
+  std::string err;
+};
+
+Outcome capture(const std::vector<std::string>& arguments,
+                const std::string& folder = productionFolder,
+                std::vector<std::string> environment = {}) {
+  environment.push_back("SDL_AUDIODRIVER=dummy");
+  ChildProcess child(capturePath, arguments, {folder, environment, ""});
+  Outcome outcome;
+  if (!child.started()) {
+    return outcome;
+  }
+  const auto status = child.wait(240s);
+  outcome.status = status.value_or(-1000);
+  outcome.err = child.standardError();
+  return outcome;
+}
+
+// Width and height from a PNG's header.
+std::pair<int, int> pngSize(const std::string& bytes) {
+  if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {0, 0};
+  const auto at = [&](std::size_t i) {
+    return (static_cast<std::uint8_t>(bytes[i]) << 24) |
+           (static_cast<std::uint8_t>(bytes[i + 1]) << 16) |
+           (static_cast<std::uint8_t>(bytes[i + 2]) << 8) | static_cast<std::uint8_t>(bytes[i + 3]);
+  };
+  return {static_cast<int>(at(16)), static_cast<int>(at(20))};
+}
+
+class Capture : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!haveDisplay()) GTEST_SKIP() << "needs a display";
+    if (!std::filesystem::is_directory(productionFolder + "/Data")) {
+      GTEST_SKIP() << "the production is not built into " << productionFolder << "/Data";
+    }
+  }
+  TempDir out;
+};
+
+TEST_F(Capture, TwoCapturesOfTheSameTimeAreIdentical) {
+  for (const char* name : {"a.png", "b.png"}) {
+    const Outcome run = capture({"--size", "256x144", "--at", "27.3", "-o", out.file(name)});
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  const std::string a = readFile(out.file("a.png"));
+  EXPECT_EQ(pngSize(a), (std::pair{256, 144}));
+  EXPECT_TRUE(a == readFile(out.file("b.png")));
+}
+
+TEST_F(Capture, ATimeInEachSceneGivesADifferentPicture) {
+  // Scenes 1 to 4 at 5, 25, 45 and 65 seconds, and a black frame at the end.
+  const Outcome run = capture({"--size", "256x144", "--no-multisampling", "--at", "5,25,45,65,81.5",
+                               "-o", out.file("scene%d.png")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  // More than one frame: the progress is shown.
+  EXPECT_NE(run.err.find("5/5"), std::string::npos) << run.err;
+  std::vector<std::string> pictures;
+  for (int i = 1; i <= 5; ++i) {
+    pictures.push_back(readFile(out.file("scene" + std::to_string(i) + ".png")));
+    ASSERT_EQ(pngSize(pictures.back()), (std::pair{256, 144})) << i;
+  }
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    for (std::size_t j = i + 1; j < pictures.size(); ++j) {
+      EXPECT_TRUE(pictures[i] != pictures[j]) << "pictures " << i + 1 << " and " << j + 1;
+    }
+  }
+}
+
+TEST_F(Capture, ASheetHoldsTheFramesInItsGrid) {
+  const Outcome run = capture({"--size", "160x90", "--sheet", out.file("sheet.png"), "--columns",
+                               "3", "--count", "5", "--from", "10", "--to", "60"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  // Two rows of three 160x90 cells, each with a 22-pixel label strip.
+  EXPECT_EQ(pngSize(readFile(out.file("sheet.png"))),
+            (std::pair{8 + 3 * (160 + 8), 8 + 2 * (90 + 22 + 8)}));
+}
+
+TEST_F(Capture, TheVideoHasTheFramesAskedForAndTheSoundtrack) {
+  if (runCommand("command -v ffprobe").empty()) GTEST_SKIP() << "needs ffprobe";
+  const std::string video = out.file("clip.mp4");
+  const Outcome run = capture(
+      {"--size", "160x90", "--fps", "10", "--from", "20", "--to", "20.5", "--video", video});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string frames = runCommand(
+      "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+      "stream=nb_read_frames,codec_name,width,height "
+      "-of csv=p=0 '" +
+      video + "'");
+  EXPECT_EQ(frames, "h264,160,90,5\n");
+  const std::string audio = runCommand(
+      "ffprobe -v error -select_streams a -show_entries "
+      "stream=codec_type -of csv=p=0 '" +
+      video + "'");
+  EXPECT_EQ(audio, "audio\n");
+}
+
+TEST_F(Capture, BadUsageExitsWithTwo) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{}, {"--at", "1"}, {"--size", "10", "--video", "a.mp4"}}) {
+    const Outcome run = capture(arguments);
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_NE(run.err.find("usage: tessaly-capture"), std::string::npos);
+  }
+}
+
+TEST_F(Capture, AMissingOrUnusableDataFolderEndsWithOne) {
+  TempDir empty;
+  Outcome run = capture({"--at", "1", "-o", out.file("x.png")}, empty.path().string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("tessaly-capture: no Data/ folder"), std::string::npos) << run.err;
+
+  // A Data/ whose filter shader does not compile: start-up fails, and its
+  // message goes to stderr instead of a box that waits for OK.
+  TempDir broken;
+  writeFilterShaders(broken.path());
+  broken.write("Data/Shaders/Filters.frag", "#version 330 core\nvoid main() { broken }\n");
+  run = capture({"--at", "1", "-o", out.file("x.png")}, broken.path().string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("ERROR: Error compiling filter shader"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("tessaly-capture: start-up failed"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(out.file("x.png")));
+}
+
+TEST_F(Capture, WithoutADisplayStartUpFailsWithOne) {
+  const Outcome run = capture({"--at", "1", "-o", out.file("x.png")}, productionFolder,
+                              {"DISPLAY=", "WAYLAND_DISPLAY="});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("ERROR: Unable to initialize GLFW!"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("tessaly-capture: start-up failed: no display"), std::string::npos)
+      << run.err;
+}
+
+TEST_F(Capture, AVideoWithoutFfmpegEndsWithOne) {
+  TempDir empty;
+  const Outcome run =
+      capture({"--video", out.file("x.mp4")}, productionFolder, {"PATH=" + empty.path().string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("ffmpeg not found"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace tessaly::test

@@ -1,0 +1,64 @@
+// Captured pictures in memory, the small operations the capture tool needs
+// on them (shrinking, copying into a larger picture, labels) and PNG output.
+// Plain data, no GL.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly::capture {
+
+// 8-bit RGBA, rows top first, width * height * 4 bytes.
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgba;
+
+  Image() = default;
+  Image(int w, int h) : width(w), height(h), rgba(static_cast<std::size_t>(w) * h * 4, 0) {}
+  std::uint8_t* pixel(int x, int y) {
+    return rgba.data() + (static_cast<std::size_t>(y) * width + x) * 4;
+  }
+  const std::uint8_t* pixel(int x, int y) const {
+    return rgba.data() + (static_cast<std::size_t>(y) * width + x) * 4;
+  }
+};
+
+// Reverses the order of the rows (GL reads bottom row first).
+void flipRows(Image& image);
+
+// The picture shrunk by a whole factor in both directions, each pixel the
+// mean of a factor x factor block (edge pixels that do not fill a block are
+// dropped). A factor of 1 copies.
+Image shrink(const Image& image, int factor);
+
+// Copies `source` into `target` with its top-left corner at (x, y), clipped.
+void paste(Image& target, const Image& source, int x, int y);
+
+// Fills a rectangle with one colour, clipped.
+void fillRect(Image& image, int x, int y, int width, int height, const std::uint8_t color[4]);
+
+// Writes the picture as an RGBA PNG; false when the file cannot be written.
+bool writePng(const std::string& path, const Image& image);
+
+// --- Labels -------------------------------------------------------------------
+
+// The built-in bitmap font: 5 x 7 pixel glyphs on a 6 x 8 cell, for the
+// digits, '.', ':', '-', '+', ' ' and the letters of time labels ("s",
+// "t", "=", "f", "r", "a", "m", "e"). Other characters draw as a blank cell.
+inline constexpr int glyphWidth = 5;
+inline constexpr int glyphHeight = 7;
+inline constexpr int cellWidth = 6;
+inline constexpr int cellHeight = 8;
+
+// The width in pixels of `text` drawn at `scale`.
+int textWidth(std::string_view text, int scale);
+
+// Draws `text` with its top-left corner at (x, y), each font pixel a
+// scale x scale block of `color`, clipped to the picture.
+void drawText(Image& image, std::string_view text, int x, int y, int scale,
+              const std::uint8_t color[4]);
+
+}  // namespace tessaly::capture

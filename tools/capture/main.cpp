@@ -1,0 +1,160 @@
+// tessaly-capture: renders the production in ./Data at a fixed time base,
+// to PNG stills, a contact sheet or an H.264 video with its soundtrack.
+// Exit status 0 on success, 1 when Data/ is unusable, ffmpeg is missing or
+// an output cannot be written, 2 on bad usage.
+#include "app/frame_inputs.h"
+#include "platform/error_box.h"
+#include "tools/capture/capture_frames.h"
+#include "tools/capture/capture_options.h"
+#include "tools/capture/contact_sheet.h"
+#include "tools/capture/progress.h"
+#include "tools/capture/video_encoder.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessaly::capture {
+namespace {
+
+constexpr int exitFailure = 1;
+constexpr int exitUsage = 2;
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "tessaly-capture: %s\n", message.c_str());
+  return exitFailure;
+}
+
+int captureStills(const CaptureOptions& options) {
+  const int total = static_cast<int>(options.stillTimes.size());
+  ProgressBar progress(total);
+  Image frame;
+  for (int i = 0; i < total; ++i) {
+    captureFrame(options.stillTimes[static_cast<std::size_t>(i)], frame);
+    const std::string path = *stillFileName(options.output, i + 1, total);
+    if (!writePng(path, frame)) {
+      progress.finish();
+      return fail("cannot write " + path);
+    }
+    progress.update(i + 1);
+  }
+  progress.finish();
+  return 0;
+}
+
+int captureSheet(const CaptureOptions& options) {
+  const FrameSpan span = frameSpan(options.from, options.to, options.fps);
+  const std::vector<long> frames = sheetFrames(span, options.count);
+  const int factor = sheetShrinkFactor(options.width);
+  ContactSheet sheet(options.count, options.columns, options.width / factor,
+                     options.height / factor);
+  ProgressBar progress(options.count);
+  Image frame;
+  for (int i = 0; i < options.count; ++i) {
+    const double seconds = frameTime(frames[static_cast<std::size_t>(i)], options.fps);
+    captureFrame(seconds, frame);
+    sheet.place(i, shrink(frame, factor), timeLabel(seconds));
+    progress.update(i + 1);
+  }
+  progress.finish();
+  if (!writePng(options.output, sheet.image())) {
+    return fail("cannot write " + options.output);
+  }
+  return 0;
+}
+
+int captureVideo(const CaptureOptions& options, const std::string& ffmpeg, bool soundtrackReady) {
+  const FrameSpan span = frameSpan(options.from, options.to, options.fps);
+  VideoSettings settings;
+  settings.output = options.output;
+  settings.width = options.width;
+  settings.height = options.height;
+  settings.fps = options.fps;
+  if (soundtrackReady) {
+    settings.soundtrack = app::musicFileName;
+  } else {
+    std::fprintf(stderr,
+                 "tessaly-capture: the soundtrack cannot be read; the video has no sound\n");
+  }
+  settings.audioStart = frameTime(span.firstFrame, options.fps);
+  settings.duration = static_cast<double>(span.frameCount) / options.fps;
+
+  VideoEncoder encoder;
+  if (!encoder.start(ffmpeg, settings)) {
+    return fail(encoder.error());
+  }
+  ProgressBar progress(span.frameCount);
+  Image frame;
+  for (long i = 0; i < span.frameCount; ++i) {
+    captureFrame(frameTime(span.firstFrame + i, options.fps), frame);
+    if (!encoder.write(frame)) {
+      progress.finish();
+      encoder.finish();
+      return fail(encoder.error());
+    }
+    progress.update(i + 1);
+  }
+  progress.finish();
+  if (!encoder.finish()) {
+    return fail(encoder.error());
+  }
+  return 0;
+}
+
+int run(const std::vector<std::string>& arguments) {
+  const ParseResult parsed = parseOptions(arguments);
+  if (parsed.options.help) {
+    std::fputs(usageText(), stdout);
+    return 0;
+  }
+  if (!parsed.error.empty()) {
+    std::fprintf(stderr, "tessaly-capture: %s\n%s", parsed.error.c_str(), usageText());
+    return exitUsage;
+  }
+  const CaptureOptions& options = parsed.options;
+
+  std::error_code error;
+  if (!std::filesystem::is_directory("Data", error)) {
+    return fail("no Data/ folder in the current directory");
+  }
+  std::string ffmpeg;
+  if (options.mode == OutputMode::video) {
+    const auto found = findOnPath("ffmpeg");
+    if (!found) {
+      return fail("ffmpeg not found on PATH (install the ffmpeg package)");
+    }
+    ffmpeg = *found;
+  }
+
+  // Nobody is there to press OK: messages go to stderr only.
+  platform::setErrorSink(platform::printErrorOnly);
+  bool soundtrackReady = false;
+  if (!startCapture(options.width, options.height, options.multisampling, soundtrackReady)) {
+    return fail("start-up failed: no display, or Data/ is not usable (see the messages above)");
+  }
+
+  int status = 0;
+  switch (options.mode) {
+    case OutputMode::stills:
+      status = captureStills(options);
+      break;
+    case OutputMode::sheet:
+      status = captureSheet(options);
+      break;
+    case OutputMode::video:
+      status = captureVideo(options, ffmpeg, soundtrackReady);
+      break;
+    case OutputMode::none:
+      break;
+  }
+  endCapture();
+  return status;
+}
+
+}  // namespace
+}  // namespace tessaly::capture
+
+int main(int argc, char** argv) {
+  return tessaly::capture::run(std::vector<std::string>(argv + 1, argv + argc));
+}
