@@ -46,6 +46,11 @@ Installation::Installation(const std::string& name)
 }
 
 Installation::~Installation() {
+  // The prefix goes with the temporary folder, and so do the manifest and
+  // the record that describe it.
+  std::error_code ignored;
+  std::filesystem::remove(buildPath("install_manifest_tessaly.txt"), ignored);
+  std::filesystem::remove(buildPath("install_directories_tessaly.txt"), ignored);
   if (lock_ >= 0) close(lock_);
 }
 

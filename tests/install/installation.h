@@ -37,7 +37,8 @@ bool onPath(const std::string& program);
 class Installation {
  public:
   // The prefix `name` under a fresh temporary folder; nothing is installed
-  // yet. The name may hold spaces.
+  // yet. The name may hold spaces. The prefix, the tests' manifest and
+  // their record of directories go when the object goes.
   explicit Installation(const std::string& name = "prefix with space");
 
   const std::filesystem::path& prefix() const { return prefix_; }
