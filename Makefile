@@ -7,13 +7,16 @@
 #   make bench  build and run the benchmarks
 #   make sanitize  build and run the suite under ASan, UBSan (and LSan)
 #   make fuzz   build the fuzz targets with clang and run each for a while
+#   make install PREFIX=P   build, then install into P (default /usr/local)
+#   make uninstall          remove what the last install put in place
 #   make clean  remove the build folders
 
 BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build play test clean bench fuzz sanitize
+.PHONY: all deps configure build play test clean bench fuzz sanitize install uninstall
 
 all: build
 
@@ -40,6 +43,12 @@ sanitize: deps
 
 fuzz: deps
 	@./scripts/run-fuzz $(FUZZ_SECONDS)
+
+install: build
+	@cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	@cmake -DMANIFEST=$(BUILD)/install_manifest.txt -P install/uninstall.cmake
 
 clean:
 	rm -rf $(BUILD) build-fuzz build-asan

@@ -3,7 +3,7 @@
 // same on every run.
 #pragma once
 
-#include "platform/setup_window.h"
+#include "platform/picture.h"
 
 namespace tessaly::app {
 

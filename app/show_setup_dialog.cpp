@@ -1,4 +1,5 @@
 // The setup dialog in its real window, on the primary monitor's modes.
+#include "app/program_icon.h"
 #include "app/setup_banner.h"
 #include "app/setup_dialog.h"
 #include "app/window.h"
@@ -42,7 +43,7 @@ int showSetupDialog(DemoConfig* config) {
   glfwSetErrorCallback(glfwErrorHandler);
   PrimaryMonitorModes modes;
   SetupDialog dialog(*config, modes);
-  return platform::runSetupWindow(dialog, windowTitle, setupBanner());
+  return platform::runSetupWindow(dialog, windowTitle, setupBanner(), windowIcons());
 }
 
 }  // namespace tessaly::app

@@ -2,8 +2,10 @@
 #include "app/window.h"
 
 #include "app/demo_config.h"
+#include "app/program_icon.h"
 #include "assets/texture_registry.h"
 #include "platform/error_box.h"
+#include "platform/window_icon.h"
 #include "render/gl.h"
 #include "render/post_filter.h"
 
@@ -60,6 +62,8 @@ bool createWindow(std::int32_t width, std::int32_t height, bool visible) {
     platform::showErrorBox(failure);
     return false;
   }
+  // The program's icon in the title bar, task bar and window switcher.
+  platform::setWindowIcon(window, windowIcons());
   glfwMakeContextCurrent(window);
   glfwSwapInterval(config.verticalSync != 0 ? 1 : 0);
   glfwSetInputMode(window, GLFW_STICKY_KEYS, 1);

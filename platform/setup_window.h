@@ -4,8 +4,11 @@
 // dialog's controls do; what the choices mean is decided by a handler.
 #pragma once
 
+#include "platform/picture.h"
+
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,13 +35,6 @@ struct DialogControls {
   std::string selectedAspectText() const;
   // Selects resolution item `index`; an index outside the list selects none.
   void selectResolution(int index);
-};
-
-// An RGB picture, 3 bytes a pixel, rows top first.
-struct Picture {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgb;
 };
 
 // What the window asks of the dialog's logic. Called on the window's thread,
@@ -76,12 +72,14 @@ struct SetupWindowLayout {
 const SetupWindowLayout& setupWindowLayout();
 
 // Opens the window (not resizable, centred on the primary monitor's work
-// area), lets the handler fill it, shows `picture` at its place, and runs it
-// until Start or Quit. Returns 1 after Start, 0 after Quit, -1 when the
-// window cannot be made (with no display it says so on stderr). The close
-// button and Escape do nothing; Enter presses Start. Initialises GLFW if
-// needed and terminates it before returning, so a later window starts from
-// a fresh glfwInit. Must run on the main thread.
-int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture& picture);
+// area, with `icons` as its icon: see setWindowIcon), lets the handler fill
+// it, shows `picture` at its place, and runs it until Start or Quit.
+// Returns 1 after Start, 0 after Quit, -1 when the window cannot be made
+// (with no display it says so on stderr). The close button and Escape do
+// nothing; Enter presses Start. Initialises GLFW if needed and terminates
+// it before returning, so a later window starts from a fresh glfwInit. Must
+// run on the main thread.
+int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture& picture,
+                   std::span<const RgbaPicture> icons = {});
 
 }  // namespace tessaly::platform

@@ -3,6 +3,7 @@
 // job: show the controls where the dialog's template puts them, keep their
 // state, and tell the handler what the user did.
 #include "platform/setup_window.h"
+#include "platform/window_icon.h"
 
 #include <GLFW/glfw3.h>
 #include <backends/imgui_impl_glfw.h>
@@ -332,7 +333,8 @@ class SetupWindow {
   ImTextureID picture_;
 };
 
-GLFWwindow* openWindow(const char* title, int width, int height) {
+GLFWwindow* openWindow(const char* title, int width, int height,
+                       std::span<const RgbaPicture> icons) {
   glfwDefaultWindowHints();
   glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
   glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
@@ -344,6 +346,7 @@ GLFWwindow* openWindow(const char* title, int width, int height) {
   if (window == nullptr) {
     return nullptr;
   }
+  setWindowIcon(window, icons);
   // Centred on the primary monitor's work area.
   if (GLFWmonitor* monitor = glfwGetPrimaryMonitor()) {
     int x = 0, y = 0, areaWidth = 0, areaHeight = 0;
@@ -357,13 +360,14 @@ GLFWwindow* openWindow(const char* title, int width, int height) {
 
 }  // namespace
 
-int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture& picture) {
+int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture& picture,
+                   std::span<const RgbaPicture> icons) {
   if (glfwInit() == GLFW_FALSE) {
     sayCannotShow("no display could be opened");
     return -1;
   }
   const SetupWindowLayout& layout = setupWindowLayout();
-  GLFWwindow* window = openWindow(title, layout.clientWidth, layout.clientHeight);
+  GLFWwindow* window = openWindow(title, layout.clientWidth, layout.clientHeight, icons);
   if (window == nullptr) {
     sayCannotShow("its window could not be created");
     glfwTerminate();

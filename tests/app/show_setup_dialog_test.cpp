@@ -2,6 +2,7 @@
 // dialog runs in a child process (the player itself, or a fork calling
 // showSetupDialog) and every wait is bounded, so a dialog that does not
 // react fails the test instead of hanging it.
+#include "app/program_icon.h"
 #include "app/setup_dialog.h"
 #include "platform/setup_window.h"
 #include "tests/app/x_display.h"
@@ -266,6 +267,20 @@ TEST_F(SetupDialogWindow, AppearsCentredWithItsTitleAndFixedSizeAndQuitGivesZero
   ASSERT_TRUE(outcome.has_value()) << "Quit did not end the dialog";
   EXPECT_EQ(outcome->result, 0);
   EXPECT_EQ(outcome->config.fullscreen, 1);  // Quit takes none of the choices
+}
+
+TEST_F(SetupDialogWindow, ShowsTheProgramIcon) {
+  DialogChild child{DemoConfig{}};
+  const std::string window = waitForWindow(child.pid());
+  ASSERT_FALSE(window.empty()) << "no dialog window appeared";
+
+  const std::vector<platform::RgbaPicture> icons = windowIcons();
+  const std::vector<unsigned long> property = test::windowIconProperty(std::stoul(window));
+  ASSERT_FALSE(property.empty()) << "the dialog has no icon";
+  EXPECT_TRUE(property == test::expectedIconProperty(icons)) << "the icon's pixels differ";
+
+  clickAt(window, platform::setupWindowLayout().quitButton);
+  ASSERT_TRUE(child.finish().has_value()) << "Quit did not end the dialog";
 }
 
 TEST_F(SetupDialogWindow, EnterStartsWithTheSelectedModeAndCheckStates) {

@@ -1,8 +1,10 @@
 #include "app/demo_config.h"
+#include "app/program_icon.h"
 #include "app/window.h"
 #include "assets/texture_registry.h"
 #include "render/gl.h"
 #include "render/post_filter.h"
+#include "tests/app/x_display.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/filter_shaders.h"
 #include "tests/support/gl_context.h"
@@ -95,6 +97,18 @@ TEST_F(PlayerWindow, AsksForFourSamplesOnlyWithMultisampling) {
   GLint samples = 0;
   glGetIntegerv(GL_SAMPLES, &samples);
   EXPECT_EQ(samples, 4);
+}
+
+TEST_F(PlayerWindow, ShowsTheProgramIconAtEveryWindowSize) {
+  if (!open(160, 90, 0)) {
+    GTEST_SKIP() << "no display";
+  }
+  const std::vector<platform::RgbaPicture> icons = windowIcons();
+  const std::vector<unsigned long> property =
+      test::windowIconProperty(test::x11Window(glfwGetCurrentContext()));
+  ASSERT_FALSE(property.empty()) << "the window has no icon";
+  EXPECT_EQ(property.size(), test::expectedIconProperty(icons).size());
+  EXPECT_TRUE(property == test::expectedIconProperty(icons)) << "the icon's pixels differ";
 }
 
 TEST_F(PlayerWindow, RenderStateIsLetterboxedWithDepthTestAndABlackFrame) {
