@@ -1,8 +1,8 @@
 #version 330 core
 // Per-pixel lighting of the models and the sky: an ambient term, three
 // point lights (colour times intensity, a gentle fall-off with distance)
-// and a soft light carried by the camera and aimed at "fvEyePosition", the
-// point it looks at. Diffuse and Blinn-Phong highlights are seen from the
+// and a soft fill light carried by the camera and aimed at "fvEyePosition",
+// the point it looks at. Diffuse and Blinn-Phong highlights are seen from the
 // camera (its position comes from "V", see Model.vert).
 // Maps: "diffuseMap" (unit 3) is the colour. "bumpMap" (unit 2) describes
 // the surface:
@@ -70,13 +70,14 @@ vec3 bumpedNormal(vec3 n, float height) {
   return dot(bumped, bumped) > 0.0 ? normalize(bumped) : n;
 }
 
-// Adds one light's diffuse share, its highlight and its broad sheen.
-void addLight(vec3 light, vec3 toLight, Surface s, inout vec3 diffuse, inout vec3 highlight,
-              inout vec3 sheen) {
+// Adds one light's diffuse share and, when it `shines`, its highlight and
+// its broad sheen.
+void addLight(vec3 light, vec3 toLight, bool shines, Surface s, inout vec3 diffuse,
+              inout vec3 highlight, inout vec3 sheen) {
   vec3 l = normalize(toLight);
   float lambert = max(dot(s.normal, l), 0.0);
   diffuse += light * lambert;
-  if (lambert > 0.0) {
+  if (shines && lambert > 0.0) {
     float facing = max(dot(s.normal, normalize(l + s.view)), 0.0);
     highlight += light * s.gloss * pow(facing, s.power) * min(1.0, 4.0 * lambert);
     sheen += light * pow(facing, 6.0) * lambert;
@@ -87,7 +88,7 @@ void addPointLight(vec3 colour, float intensity, vec3 position, Surface s, inout
                    inout vec3 highlight, inout vec3 sheen) {
   vec3 toLight = position - surfacePosition;
   float reach = length(toLight) / lightReach;
-  addLight(colour * intensity / (1.0 + reach * reach), toLight, s, diffuse, highlight, sheen);
+  addLight(colour * intensity / (1.0 + reach * reach), toLight, true, s, diffuse, highlight, sheen);
 }
 
 void main() {
@@ -108,13 +109,15 @@ void main() {
   addPointLight(LightColor3.rgb, LightIntensity3, fvLightPosition3, s, diffuse, highlight, sheen);
 
   // The camera's light: brightest along the line of sight to the point it
-  // looks at, fading out towards the edge of its cone and with distance.
+  // looks at, fading out towards the edge of its cone and with distance. A
+  // fill light only: its highlight would sit wherever a surface faces the
+  // camera, like a flash.
   vec3 aim = fvEyePosition - cameraPosition;
   if (dot(aim, aim) > 0.0 && dot(toCamera, toCamera) > 0.0) {
     float inCone = smoothstep(cameraCone, 1.0, dot(normalize(aim), -s.view));
     float reach = length(toCamera) / lightReach;
-    addLight(vec3(cameraLight * inCone / (1.0 + reach * reach)), toCamera, s, diffuse, highlight,
-             sheen);
+    addLight(vec3(cameraLight * inCone / (1.0 + reach * reach)), toCamera, false, s, diffuse,
+             highlight, sheen);
   }
 
   vec3 albedo = texture(diffuseMap, uv).rgb;
