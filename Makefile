@@ -1,7 +1,9 @@
 # The project's commands. Each target installs what is missing first, so a
 # fresh Debian 12 machine needs nothing but these.
 #
-#   make play   set up, build and play the production
+#   make play   set up, build and play the production; without a display,
+#               render it to build/production.mp4 (PLAY_SIZE, PLAY_FPS,
+#               PLAY_FLAGS, PLAY_HEADLESS: see scripts/play)
 #   make test   set up, build and pass the whole test suite (under Xvfb)
 #   make build  set up and build
 #   make bench  build and run the benchmarks

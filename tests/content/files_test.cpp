@@ -3,8 +3,8 @@
 // the reader takes as meant, material libraries whose maps exist, and Maya
 // files laid out line for line as the Maya reader expects.
 #include "tests/content/content_data.h"
+#include "tests/content/picture_file.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -49,34 +49,6 @@ TEST(ContentFiles, EveryFileThePlayerNamesExists) {
   }
 }
 
-struct Decoded {
-  bool ok = false;
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> rgba;
-};
-
-// Decodes with DevIL, as the player's texture loader does.
-Decoded decode(const fs::path& path) {
-  static const bool initialised = [] {
-    ilInit();
-    return true;
-  }();
-  (void)initialised;
-  Decoded result;
-  ILuint image = 0;
-  ilGenImages(1, &image);
-  ilBindImage(image);
-  if (ilLoadImage(path.string().c_str()) && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
-    result.ok = true;
-    result.width = ilGetInteger(IL_IMAGE_WIDTH);
-    result.height = ilGetInteger(IL_IMAGE_HEIGHT);
-    const ILubyte* data = ilGetData();
-    result.rgba.assign(data, data + static_cast<std::size_t>(result.width) * result.height * 4);
-  }
-  ilDeleteImages(1, &image);
-  return result;
-}
-
 TEST(ContentFiles, EveryPictureDecodesAndTheTitlesAreTransparentAroundTheirLettering) {
   std::vector<fs::path> pictures = {dataDir() / "Loading.jpg"};
   for (const fs::directory_entry& entry : fs::directory_iterator(dataDir() / "Textures")) {
@@ -84,13 +56,13 @@ TEST(ContentFiles, EveryPictureDecodesAndTheTitlesAreTransparentAroundTheirLette
   }
   ASSERT_GE(pictures.size(), 20u);
   for (const fs::path& picture : pictures) {
-    const Decoded decoded = decode(picture);
+    const DecodedPicture decoded = decodePicture(picture);
     ASSERT_TRUE(decoded.ok) << picture;
     EXPECT_GT(decoded.width, 0) << picture;
   }
 
   for (const char* title : {"Tessaly.png", "Pallon.png", "Success.png", "Next.png"}) {
-    const Decoded d = decode(dataDir() / "Textures" / title);
+    const DecodedPicture d = decodePicture(dataDir() / "Textures" / title);
     EXPECT_EQ(d.width * 9, d.height * 16) << title << " is not 16:9 like the view it covers";
     std::size_t clear = 0, solid = 0;
     for (std::size_t i = 3; i < d.rgba.size(); i += 4) {
@@ -105,13 +77,13 @@ TEST(ContentFiles, EveryPictureDecodesAndTheTitlesAreTransparentAroundTheirLette
   // Three different skies of the same equirectangular shape.
   std::vector<std::uint8_t> previous;
   for (const char* sky : {"SkySphere.png", "SkySphere2.jpg", "SkySphere3.png"}) {
-    const Decoded d = decode(dataDir() / "Textures" / sky);
+    const DecodedPicture d = decodePicture(dataDir() / "Textures" / sky);
     EXPECT_EQ(d.width, 2 * d.height) << sky;
     EXPECT_NE(d.rgba, previous) << sky;
     previous = d.rgba;
   }
 
-  const Decoded white = decode(dataDir() / "Textures" / "White.png");
+  const DecodedPicture white = decodePicture(dataDir() / "Textures" / "White.png");
   for (std::uint8_t byte : white.rgba) {
     ASSERT_EQ(byte, 255);
   }

@@ -220,6 +220,19 @@ TEST(ContentShaders, FilterZeroDrawsThePictureUnderAlphaAndOffsetShiftsIt) {
   EXPECT_EQ(pixel(48, 16), (std::vector<std::uint8_t>{255, 0, 0, 128}));
 }
 
+// An opaque 64 x 64 picture whose column x has the grey grey(x).
+template <typename Grey>
+std::vector<std::uint8_t> greyColumns(Grey grey) {
+  std::vector<std::uint8_t> rgba(64 * 64 * 4, 255);
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      std::uint8_t* p = &rgba[static_cast<std::size_t>(y * 64 + x) * 4];
+      p[0] = p[1] = p[2] = static_cast<std::uint8_t>(grey(x));
+    }
+  }
+  return rgba;
+}
+
 TEST(ContentShaders, FilterOneBlursAlongFilterVec2Only) {
   GlContext context(64, 64);
   TESSALY_REQUIRE_GL(context);
@@ -227,15 +240,7 @@ TEST(ContentShaders, FilterOneBlursAlongFilterVec2Only) {
   ASSERT_TRUE(filters.ok) << filters.log;
   useFilters(filters.program);
   // A white vertical line one texel wide at column 32, opaque everywhere.
-  std::vector<std::uint8_t> rgba(64 * 64 * 4, 0);
-  for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 64; ++x) {
-      std::uint8_t* p = &rgba[static_cast<std::size_t>(y * 64 + x) * 4];
-      p[0] = p[1] = p[2] = x == 32 ? 255 : 0;
-      p[3] = 255;
-    }
-  }
-  texture(64, 64, rgba, 0);
+  texture(64, 64, greyColumns([](int x) { return x == 32 ? 255 : 0; }), 0);
   glUniform1i(glGetUniformLocation(filters.program, "filterNumber"), 1);
 
   glUniform2f(glGetUniformLocation(filters.program, "filterVec2"), 1.0f / 64.0f, 0.0f);
@@ -245,7 +250,7 @@ TEST(ContentShaders, FilterOneBlursAlongFilterVec2Only) {
   EXPECT_GT(across[34 * 4], 10) << "two texels beside the line";
   EXPECT_GT(across[32 * 4], across[34 * 4]) << "brightest on the line";
   EXPECT_EQ(across[20 * 4], 0) << "beyond the blur's reach";
-  EXPECT_NEAR(across[20 * 4 + 3], 128, 1) << "each pass keeps half the alpha";
+  EXPECT_NEAR(across[20 * 4 + 3], 166, 1) << "each pass keeps 0.65 of the alpha";
 
   glUniform2f(glGetUniformLocation(filters.program, "filterVec2"), 0.0f, 1.0f / 64.0f);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -255,58 +260,127 @@ TEST(ContentShaders, FilterOneBlursAlongFilterVec2Only) {
   EXPECT_GE(along[32 * 4], 253);
 }
 
+TEST(ContentShaders, TheGlowsFirstPassKeepsOnlyTheBrightPartOfThePicture) {
+  GlContext context(64, 64);
+  TESSALY_REQUIRE_GL(context);
+  const Built filters = build("Filters");
+  ASSERT_TRUE(filters.ok) << filters.log;
+  useFilters(filters.program);
+  // Left half mid grey, right half white: the pass along y (the glow's
+  // first, on the scene picture) drops the grey and keeps the white; the
+  // pass along x blurs whatever it is given.
+  texture(64, 64, greyColumns([](int x) { return x < 32 ? 96 : 255; }), 0);
+  glUniform1i(glGetUniformLocation(filters.program, "filterNumber"), 1);
+  glUniform2f(glGetUniformLocation(filters.program, "filterVec2"), 0.0f, 1.0f / 64.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  drawQuad();
+  EXPECT_EQ(pixel(10, 32)[0], 0) << "mid grey does not glow";
+  EXPECT_GE(pixel(50, 32)[0], 253) << "white glows in full";
+  glUniform2f(glGetUniformLocation(filters.program, "filterVec2"), 1.0f / 64.0f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  drawQuad();
+  EXPECT_NEAR(pixel(10, 32)[0], 96, 1) << "the second pass keeps every tone";
+}
+
+// The model program, current, with a white light at `light` and a quad
+// across the view at z = 0 facing +z ready to draw; the colour map and the
+// bump map are single texels on units 3 and 2.
+class ModelQuad {
+ public:
+  explicit ModelQuad(const Built& model) : program_(model.program) {
+    glUseProgram(program_);
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    glUniformMatrix4fv(uniform("MVP"), 1, GL_FALSE, identity);
+    glUniformMatrix4fv(uniform("M"), 1, GL_FALSE, identity);
+    setView(0.0f);
+    glUniform1i(uniform("diffuseMap"), 3);
+    glUniform1i(uniform("bumpMap"), 2);
+    glUniform4f(uniform("Ambient"), 0.2f, 0.2f, 0.2f, 1.0f);
+    glUniform4f(uniform("Specular"), 0.5f, 0.5f, 0.5f, 0.5f);
+    glUniform1f(uniform("SpecularPower"), 6.0f);
+    glUniform3f(uniform("fvEyePosition"), 0.0f, 0.0f, 5.0f);
+    glUniform4f(uniform("LightColor1"), 1.0f, 1.0f, 1.0f, 1.0f);
+    glUniform1f(uniform("LightIntensity1"), 0.5f);
+    glUniform1f(uniform("LightIntensity2"), 0.0f);
+    glUniform1f(uniform("LightIntensity3"), 0.0f);
+    // x, y, z, u, v, normal.
+    const float quad[] = {-1, -1, 0, 0, 0, 0, 0, 1, 1,  -1, 0, 1, 0, 0, 0, 1,
+                          1,  1,  0, 1, 1, 0, 0, 1, -1, -1, 0, 0, 0, 0, 0, 1,
+                          1,  1,  0, 1, 1, 0, 0, 1, -1, 1,  0, 0, 1, 0, 0, 1};
+    glGenBuffers(1, &buffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+    glBufferData(GL_ARRAY_BUFFER, sizeof quad, quad, GL_STATIC_DRAW);
+    for (GLuint a = 0; a < 3; ++a) {
+      glEnableVertexAttribArray(a);
+    }
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 32, nullptr);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<void*>(12));
+    glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<void*>(20));
+  }
+  ~ModelQuad() { glDeleteBuffers(1, &buffer_); }
+
+  GLint uniform(const char* name) const { return glGetUniformLocation(program_, name); }
+  // "V" of a camera at (0, 0, z) looking down -z.
+  void setView(float z) const {
+    const float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -z, 1};
+    glUniformMatrix4fv(uniform("V"), 1, GL_FALSE, view);
+  }
+  void setMaps(std::vector<std::uint8_t> colour, std::vector<std::uint8_t> bump) const {
+    texture(1, 1, colour, 3);
+    texture(1, 1, bump, 2);
+  }
+  // The centre pixel with the light at (0, 0, lightZ).
+  std::vector<std::uint8_t> centre(float lightZ) const {
+    glUniform3f(uniform("fvLightPosition1"), 0.0f, 0.0f, lightZ);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    return pixel(16, 16);
+  }
+
+ private:
+  GLuint program_;
+  GLuint buffer_ = 0;
+};
+
 TEST(ContentShaders, TheModelProgramLightsWhatFacesALight) {
   GlContext context(32, 32);
   TESSALY_REQUIRE_GL(context);
   const Built model = build("Model");
   ASSERT_TRUE(model.ok) << model.log;
-  glUseProgram(model.program);
-  // A white diffuse map on unit 3 and the transparent black texel the
-  // player binds when a material has no bump map on unit 2.
-  texture(1, 1, {255, 255, 255, 255}, 3);
-  texture(1, 1, {0, 0, 0, 0}, 2);
-  auto uniform = [&](const char* name) { return glGetUniformLocation(model.program, name); };
-  const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  glUniformMatrix4fv(uniform("MVP"), 1, GL_FALSE, identity);
-  glUniformMatrix4fv(uniform("M"), 1, GL_FALSE, identity);
-  glUniformMatrix4fv(uniform("V"), 1, GL_FALSE, identity);
-  glUniform1i(uniform("diffuseMap"), 3);
-  glUniform1i(uniform("bumpMap"), 2);
-  glUniform4f(uniform("Ambient"), 0.2f, 0.2f, 0.2f, 1.0f);
-  glUniform4f(uniform("Specular"), 0.5f, 0.5f, 0.5f, 0.5f);
-  glUniform1f(uniform("SpecularPower"), 6.0f);
-  glUniform3f(uniform("fvEyePosition"), 0.0f, 0.0f, 5.0f);
-  glUniform4f(uniform("LightColor1"), 1.0f, 1.0f, 1.0f, 1.0f);
-  glUniform1f(uniform("LightIntensity1"), 0.5f);
-  glUniform1f(uniform("LightIntensity2"), 0.0f);
-  glUniform1f(uniform("LightIntensity3"), 0.0f);
-
-  // A quad across the view at z = 0 facing +z: x, y, z, u, v, normal.
-  const float quad[] = {-1, -1, 0, 0, 0, 0, 0, 1, 1, -1, 0, 1, 0, 0, 0, 1, 1, 1, 0, 1, 1, 0, 0, 1,
-                        -1, -1, 0, 0, 0, 0, 0, 1, 1, 1,  0, 1, 1, 0, 0, 1, -1, 1, 0, 0, 1, 0, 0, 1};
-  GLuint buffer = 0;
-  glGenBuffers(1, &buffer);
-  glBindBuffer(GL_ARRAY_BUFFER, buffer);
-  glBufferData(GL_ARRAY_BUFFER, sizeof quad, quad, GL_STATIC_DRAW);
-  for (GLuint a = 0; a < 3; ++a) {
-    glEnableVertexAttribArray(a);
-  }
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 32, nullptr);
-  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<void*>(12));
-  glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<void*>(20));
-
-  auto brightness = [&](float lightZ) {
-    glUniform3f(uniform("fvLightPosition1"), 0.0f, 0.0f, lightZ);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDrawArrays(GL_TRIANGLES, 0, 6);
-    return static_cast<int>(pixel(16, 16)[0]);
-  };
+  const ModelQuad quad(model);
+  // A white colour map and the transparent black texel the player binds
+  // when a material has no bump map: dull, no highlight.
+  quad.setMaps({255, 255, 255, 255}, {0, 0, 0, 0});
   // In front at distance 10: ambient plus the light, a little faded.
-  const int lit = brightness(10.0f);
+  const int lit = quad.centre(10.0f)[0];
   EXPECT_NEAR(lit, static_cast<int>((0.2f + 0.5f / (1.0f + 0.0625f)) * 255.0f), 3);
-  // Behind: the ambient alone, and no highlight without a bump map's gloss.
-  EXPECT_NEAR(brightness(-10.0f), 51, 1);
-  glDeleteBuffers(1, &buffer);
+  // Behind: the ambient alone.
+  EXPECT_NEAR(quad.centre(-10.0f)[0], 51, 1);
+}
+
+TEST(ContentShaders, TheModelProgramsHighlightsAreSeenFromTheCameraInV) {
+  GlContext context(32, 32);
+  TESSALY_REQUIRE_GL(context);
+  const Built model = build("Model");
+  ASSERT_TRUE(model.ok) << model.log;
+  const ModelQuad quad(model);
+  // A mid-grey colour, flat, glossy paint: the light straight in front
+  // mirrors into a camera straight in front, not into one far to the side.
+  quad.setMaps({128, 128, 128, 255}, {0, 0, 255, 255});
+  quad.setView(10.0f);
+  const int facing = quad.centre(10.0f)[0];
+  quad.setView(0.0f);
+  const int dull = quad.centre(10.0f)[0];
+  EXPECT_GT(facing, dull + 60) << "a highlight for the camera in front";
+
+  // Bare metal: a dim diffuse colour and highlights in the metal's colour.
+  quad.setMaps({255, 64, 64, 255}, {0, 255, 255, 255});
+  quad.setView(10.0f);
+  const std::vector<std::uint8_t> metal = quad.centre(10.0f);
+  EXPECT_GT(metal[0], 200);
+  EXPECT_LT(metal[1], metal[0] / 2) << "the highlight takes the metal's colour";
+  quad.setMaps({255, 64, 64, 255}, {0, 255, 255, 0});
+  EXPECT_LT(quad.centre(10.0f)[0], metal[0] - 60) << "without gloss, no highlight";
 }
 
 }  // namespace

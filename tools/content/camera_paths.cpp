@@ -84,7 +84,7 @@ std::vector<CameraPath> cameraPaths() {
   paths[0].fileName = "CamCurve.ma";
   paths[0].nodeName = "galaxyPath";
   paths[0].waypoints = {{0, 17, 12},   {13, 10, 11},  {18, 3, 1},    {11, 0.6f, -10},
-                        {-5, -2.5f, -14}, {-15, -4, -3}, {-13, 3, 10}, {-3, 8, 17}};
+                        {-5, -2.5f, -14}, {-15, -4, -3}, {-13, 4, 10}, {-4, 13, 14}};
 
   // Scene 2: down the column of grinders, along its side close to the
   // teeth, round the back and along the other side.
@@ -105,13 +105,15 @@ std::vector<CameraPath> cameraPaths() {
   paths[2].waypoints = {{2, 14, 7.5f}, {7, 4.5f, 4},  {6, -1.5f, -5.2f}, {-4, 1, -7.5f},
                         {-8, 4, 1},    {-4.5f, 7, 6.5f}, {1.5f, 10.5f, 6}};
 
-  // Scene 4: straight at the box, through its central tunnel, out of the
-  // back and round it in a wide loop, pulling back at the end.
+  // Scene 4: straight at the box and into its central tunnel; the show
+  // cuts from inside the tunnel (waypoint 3) to the far side (waypoint 5),
+  // so the stretch out of the back between them is never seen. From there
+  // round the box in a wide loop, pulling back at the end.
   paths[3].fileName = "CamCurve4.ma";
   paths[3].nodeName = "boxPath";
   paths[3].rotateY = 90.0f;
-  paths[3].waypoints = {{0, 3, 22}, {0, 1, 13},   {0, 0, 5.5f}, {0, 0, -5.5f}, {4, 3, -13},
-                        {13, 6, -5}, {13, 2, 8},   {5, 4.5f, 15}, {0, 3, 19}};
+  paths[3].waypoints = {{0, 3, 22},  {0, 1, 13}, {0, 0, 5.5f}, {0, 0, -1.5f}, {0, 0, -5.5f},
+                        {7, 4, -13}, {14, 6, -3}, {13, 3, 8},  {6, 4.5f, 15}, {0, 3, 19}};
   return paths;
 }
 

@@ -1,13 +1,17 @@
 // The models' maps: 512 x 512 pictures that tile (the models repeat them),
-// colour maps and bump maps (height in grey, gloss in alpha), and White.png.
+// colour maps and bump maps, and White.png. A bump map describes the
+// surface for Model.frag: height in red, metalness in green, sharpness of
+// the highlight in blue, gloss in alpha.
 //   Steel / SteelBump         brushed steel (grinders, axle)
-//   Copper / Hammered         hammered copper with patina (grinder teeth)
+//   Copper / CopperBump       hammered copper with patina (grinder teeth)
 //   Plate / PlateBump         diamond tread plate (floor plates, crusher)
-//   Hazard                    worn yellow and black stripes
+//   Hazard / HazardBump       worn yellow and black stripes
 //   Marble / MarbleBump       marble floor tiles (the ball room)
 //   Dimples                   golf-ball dimples (the balls)
 //   Lacquer / Engraving       red lacquer with gold crackle, engraved panels
 //                             (the box)
+//   GildedBump                the engraved panels in gold leaf
+//   Hammered                  hammered black glass (the box's plinth)
 #include "tools/content/textures.h"
 
 #include "tools/content/image.h"
@@ -29,12 +33,21 @@ Image paintMap(Shade shade) {
   return paintImage(mapSize, mapSize, shade);
 }
 
-// A bump map from height(u, v) in 0..1 and a constant gloss.
+// How a surface takes the light, apart from its height: 0 to 1 each.
+struct Finish {
+  float metal;
+  float sharpness;
+  float gloss;
+};
+constexpr Finish metalFinish(float sharpness, float gloss) { return {1.0f, sharpness, gloss}; }
+constexpr Finish paintFinish(float sharpness, float gloss) { return {0.0f, sharpness, gloss}; }
+
+// A bump map from height(u, v) in 0..1 and a finish.
 template <typename Height>
-Image paintBump(Height height, float gloss) {
+Image paintBump(Height height, Finish finish) {
   return paintImage(mapSize, mapSize, [&](float u, float v) {
     const float h = std::clamp(height(u, v), 0.0f, 1.0f);
-    return glm::vec4(h, h, h, gloss);
+    return glm::vec4(h, finish.metal, finish.sharpness, finish.gloss);
   });
 }
 
@@ -128,64 +141,70 @@ bool writeMaterialMaps(const std::filesystem::path& dir) {
 
   ok &= writePng(paintMap([](float u, float v) {
                    const float b = brushed(u, v), m = blotches(u, v, 202);
-                   return opaque(glm::vec3(0.56f, 0.58f, 0.62f) * (0.86f + 0.16f * b + 0.12f * m));
+                   return opaque(glm::vec3(0.6f, 0.62f, 0.66f) * (0.86f + 0.16f * b + 0.12f * m));
                  }),
                  dir / "Steel.png");
-  ok &= writePng(paintBump(([](float u, float v) {
-                   return 0.5f + 0.45f * brushed(u, v);
-                 }), 1.0f),
+  ok &= writePng(paintBump([](float u, float v) { return 0.5f + 0.45f * brushed(u, v); },
+                           metalFinish(0.45f, 0.9f)),
                  dir / "SteelBump.png");
 
+  // Hammered copper, darkened by use, with a little patina in the hollows.
+  auto hammered = [](float u, float v) {
+    const CellDistances cells = worley2Tiled(u * 12.0f, v * 12.0f, 12, 211);
+    return 0.4f + 0.45f * std::min(1.0f, cells.nearest * 1.4f);
+  };
   ok &= writePng(paintMap([](float u, float v) {
                    const CellDistances cells = worley2Tiled(u * 12.0f, v * 12.0f, 12, 211);
-                   const float patina = smoothstep(0.15f, 0.4f, blotches(u, v, 212));
-                   glm::vec3 colour = glm::vec3(0.8f, 0.46f, 0.26f) *
-                                      (0.8f + 0.35f * cells.nearest);
-                   colour = mix3(colour, glm::vec3(0.3f, 0.62f, 0.52f), patina * 0.85f);
+                   const float patina = smoothstep(0.2f, 0.45f, blotches(u, v, 212));
+                   glm::vec3 colour = glm::vec3(0.68f, 0.52f, 0.43f) *
+                                      (0.88f + 0.18f * cells.nearest);
+                   colour = mix3(colour, glm::vec3(0.36f, 0.5f, 0.46f), patina * 0.6f);
                    return opaque(colour);
                  }),
                  dir / "Copper.png");
-  ok &= writePng(paintBump(([](float u, float v) {
-                   const CellDistances cells = worley2Tiled(u * 12.0f, v * 12.0f, 12, 211);
-                   return 0.25f + 0.75f * std::min(1.0f, cells.nearest * 1.4f);
-                 }), 0.8f),
-                 dir / "Hammered.png");
+  ok &= writePng(paintBump(hammered, metalFinish(0.35f, 0.85f)), dir / "CopperBump.png");
+  ok &= writePng(paintBump(hammered, paintFinish(0.9f, 1.0f)), dir / "Hammered.png");
 
   ok &= writePng(paintMap([](float u, float v) {
                    const float lens = treadLens(u, v), m = blotches(u, v, 221);
-                   return opaque(glm::vec3(0.36f, 0.37f, 0.4f) * (0.85f + 0.2f * m) +
+                   return opaque(glm::vec3(0.4f, 0.41f, 0.44f) * (0.85f + 0.2f * m) +
                                  glm::vec3(0.14f) * lens);
                  }),
                  dir / "Plate.png");
-  ok &= writePng(paintBump(([](float u, float v) { return 0.2f + 0.8f * treadLens(u, v); }), 0.6f),
+  ok &= writePng(paintBump([](float u, float v) { return 0.2f + 0.8f * treadLens(u, v); },
+                           metalFinish(0.3f, 0.7f)),
                  dir / "PlateBump.png");
 
-  ok &= writePng(paintMap([](float u, float v) {
+  auto hazardWear = [](float u, float v) { return smoothstep(0.25f, 0.5f, blotches(u, v, 231)); };
+  ok &= writePng(paintMap([&](float u, float v) {
                    const float stripe = u + v;
                    const bool yellow = (stripe * 6.0f - std::floor(stripe * 6.0f)) < 0.5f;
-                   const float wear = smoothstep(0.25f, 0.5f, blotches(u, v, 231));
-                   glm::vec3 colour = yellow ? glm::vec3(0.95f, 0.72f, 0.08f) : glm::vec3(0.07f);
-                   colour = mix3(colour, glm::vec3(0.45f, 0.44f, 0.42f), wear * 0.8f);
+                   glm::vec3 colour = yellow ? glm::vec3(0.92f, 0.7f, 0.1f) : glm::vec3(0.07f);
+                   colour = mix3(colour, glm::vec3(0.45f, 0.44f, 0.42f), hazardWear(u, v) * 0.8f);
                    return opaque(colour);
                  }),
                  dir / "Hazard.png");
+  // The paint stands a little proud of the worn patches.
+  ok &= writePng(paintBump([&](float u, float v) { return 0.7f - 0.4f * hazardWear(u, v); },
+                           paintFinish(0.25f, 0.35f)),
+                 dir / "HazardBump.png");
 
   ok &= writePng(paintMap([](float u, float v) {
                    const MarbleSample s = marble(u, v);
-                   glm::vec3 base = mix3(glm::vec3(0.9f, 0.87f, 0.8f), glm::vec3(0.82f, 0.86f, 0.88f),
+                   glm::vec3 base = mix3(glm::vec3(0.74f, 0.71f, 0.66f), glm::vec3(0.66f, 0.7f, 0.72f),
                                          s.tint);
-                   glm::vec3 colour = mix3(base, glm::vec3(0.3f, 0.4f, 0.38f), s.vein * 0.85f);
-                   colour = mix3(colour, glm::vec3(0.18f, 0.17f, 0.16f), s.grout);
+                   glm::vec3 colour = mix3(base, glm::vec3(0.26f, 0.35f, 0.33f), s.vein * 0.85f);
+                   colour = mix3(colour, glm::vec3(0.16f, 0.15f, 0.14f), s.grout);
                    return opaque(colour);
                  }),
                  dir / "Marble.png");
-  ok &= writePng(paintBump(([](float u, float v) {
+  ok &= writePng(paintBump([](float u, float v) {
                    const MarbleSample s = marble(u, v);
                    return 0.85f - 0.75f * s.grout - 0.08f * s.vein;
-                 }), 0.9f),
+                 }, paintFinish(0.8f, 0.8f)),
                  dir / "MarbleBump.png");
 
-  ok &= writePng(paintBump((dimples), 0.9f), dir / "Dimples.png");
+  ok &= writePng(paintBump(dimples, paintFinish(0.75f, 0.9f)), dir / "Dimples.png");
 
   ok &= writePng(paintMap([](float u, float v) {
                    const float m = blotches(u, v, 241);
@@ -196,7 +215,8 @@ bool writeMaterialMaps(const std::filesystem::path& dir) {
                    return opaque(colour);
                  }),
                  dir / "Lacquer.png");
-  ok &= writePng(paintBump((engraving), 1.0f), dir / "Engraving.png");
+  ok &= writePng(paintBump(engraving, paintFinish(0.9f, 1.0f)), dir / "Engraving.png");
+  ok &= writePng(paintBump(engraving, metalFinish(0.6f, 1.0f)), dir / "GildedBump.png");
 
   ok &= writePng(Image(8, 8, glm::vec4(1.0f)), dir / "White.png");
   return ok;

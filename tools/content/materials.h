@@ -13,7 +13,7 @@ inline Material steel() {
 }
 inline Material copper() {
   return Material{"Copper", glm::vec3(0.1f, 0.06f, 0.04f), glm::vec3(0.9f, 0.8f, 0.75f),
-                  glm::vec3(0.8f, 0.6f, 0.45f), 30.0f, "Copper.png", "Hammered.png", false};
+                  glm::vec3(0.8f, 0.6f, 0.45f), 30.0f, "Copper.png", "CopperBump.png", false};
 }
 inline Material plate() {
   return Material{"TreadPlate", glm::vec3(0.08f), glm::vec3(0.85f), glm::vec3(0.5f), 24.0f,
@@ -21,7 +21,7 @@ inline Material plate() {
 }
 inline Material hazard() {
   return Material{"Hazard", glm::vec3(0.1f), glm::vec3(1.0f), glm::vec3(0.3f), 12.0f,
-                  "Hazard.png", "", false};
+                  "Hazard.png", "HazardBump.png", false};
 }
 inline Material marble() {
   return Material{"Marble", glm::vec3(0.12f), glm::vec3(0.95f), glm::vec3(0.6f), 60.0f,
@@ -33,7 +33,7 @@ inline Material lacquer() {
 }
 inline Material gilded() {
   return Material{"Gilded", glm::vec3(0.12f, 0.09f, 0.03f), glm::vec3(0.95f, 0.72f, 0.3f),
-                  glm::vec3(1.0f, 0.85f, 0.5f), 60.0f, "", "Engraving.png", true};
+                  glm::vec3(1.0f, 0.85f, 0.5f), 60.0f, "", "GildedBump.png", true};
 }
 inline Material obsidian() {
   return Material{"Obsidian", glm::vec3(0.02f), glm::vec3(0.12f, 0.12f, 0.15f),

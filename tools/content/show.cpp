@@ -3,7 +3,8 @@
 //                   at rows 24-120, "TESSALY" (overlay 1) at rows 136-240
 //   rows  256-512   scene 2, grinders; a barrel roll at rows 384-416
 //   rows  512-768   scene 3, ball room; banking turns
-//   rows  768-1120  scene 4, the box; through its tunnel with a half roll;
+//   rows  768-1120  scene 4, the box; into its tunnel with a barrel roll,
+//                   a cut to the far side of the box at row 872;
 //                   "SUCCESS" (overlay 3) at rows 900-988, "NEXT"
 //                   (overlay 4) at rows 996-1084; fade to black at 1088-1120
 // Each cut fades the scene out over the beat before it and in over the beat
@@ -49,9 +50,15 @@ const std::vector<Aim> aims[4] = {
      {5, {0, 0, -3}}, {6, {0, 0, -2}}, {7, {0, 0, -3.5f}}},
     {{0, {0, -2, 0}}, {1, {0, -1, 0}}, {2, {0, -4, 0}}, {3, {0, 0, 0}}, {4, {4, -4.5f, -3}},
      {5, {0, 0, 0}}, {6, {0, -5, 0}}},
-    {{0, {0, 0, 0}}, {1, {0, 0, 0}}, {2, {0, 0, -10}}, {3, {0, 0, -16}}, {4, {0, 0, 0}},
-     {8, {0, 0, 0}}},
+    // Scene 4 aims down the tunnel until the cut (keyed in showTracks), then
+    // at the box from waypoint 5 on.
+    {{0, {0, 0, 0}}, {1, {0, 0, 0}}, {2, {0, 0, -10}}, {5, {0, 0, 0}}, {9, {0, 0, 0}}},
 };
+
+// Scene 4's cut: the camera leaves the path inside the tunnel at this
+// waypoint and comes back on it at the next-but-one, looking at the box.
+constexpr int boxCutFrom = 3;
+constexpr int boxCutTo = 5;
 
 }  // namespace
 
@@ -60,12 +67,12 @@ bool writeMayaScenes(const std::filesystem::path& mayaDir) {
   for (const CameraPath& path : cameraPaths()) {
     ok &= writeFile(mayaDir / path.fileName, mayaCurveFile(path.maya()));
   }
-  // A warm key light high on one side, a cool fill on the other and a rose
+  // A warm key light high on one side, a cool fill on the other and a salmon
   // rim light low behind; all scenes stand round the origin between them.
   const MayaPointLight lights[3] = {
       {"Light1.ma", "keyLight", {16, 18, 12}, {1.0f, 0.9f, 0.78f}, 1.0f},
       {"Light2.ma", "fillLight", {-18, 6, 8}, {0.45f, 0.6f, 1.0f}, 0.7f},
-      {"Light3.ma", "rimLight", {2, -4, -18}, {1.0f, 0.45f, 0.6f}, 0.6f},
+      {"Light3.ma", "rimLight", {2, -4, -18}, {1.0f, 0.62f, 0.52f}, 0.55f},
   };
   for (const MayaPointLight& light : lights) {
     ok &= writeFile(mayaDir / light.fileName, mayaPointLightFile(light));
@@ -84,11 +91,18 @@ std::vector<Track> showTracks(const KickAnalysis& kick) {
   }
 
   // The camera runs along its path once per scene; scene 1 eases in and out.
+  // Scene 4 jumps at the cut: up to it the camera covers the path as far as
+  // the waypoint inside the tunnel, from it on the rest from the far side.
   Track path("campath.pos");
-  for (int s = 0; s < 4; ++s) {
+  for (int s = 0; s < 3; ++s) {
     path.key(sceneStartRow[s], 0.0f, s == 0 ? Ease::smooth : Ease::linear);
     path.key(sceneEndRow[s] - 1, 1.0f, Ease::step);
   }
+  const std::vector<float> boxFractions = paths[3].waypointFractions();
+  path.key(sceneStartRow[3], 0.0f, Ease::linear)
+      .key(timeline::boxCutRow - 1, boxFractions[boxCutFrom], Ease::step)
+      .key(timeline::boxCutRow, boxFractions[boxCutTo], Ease::linear)
+      .key(sceneEndRow[3] - 1, 1.0f, Ease::step);
 
   // Targets at the rows where the camera passes its waypoints.
   Track viewX("camview.x"), viewY("camview.y"), viewZ("camview.z");
@@ -100,6 +114,12 @@ std::vector<Track> showTracks(const KickAnalysis& kick) {
     }
     for (const Aim& aim : aims[s]) {
       const int row = waypointRows[s][aim.waypoint];
+      if (s == 3 && aim.waypoint == boxCutTo) {
+        // Down the tunnel up to the cut, then straight at the box.
+        viewX.key(row - 1, 0.0f, Ease::step);
+        viewY.key(row - 1, 0.0f, Ease::step);
+        viewZ.key(row - 1, -14.0f, Ease::step);
+      }
       viewX.key(row, aim.target.x, Ease::smooth);
       viewY.key(row, aim.target.y, Ease::smooth);
       viewZ.key(row, aim.target.z, Ease::smooth);
@@ -107,8 +127,9 @@ std::vector<Track> showTracks(const KickAnalysis& kick) {
   }
 
   // Roll: 90 is upright. A slow tilt in scene 1, a barrel roll in scene 2,
-  // banking in scene 3, a half roll in the box's tunnel and back round after.
-  const int tunnelIn = waypointRows[3][2], tunnelOut = waypointRows[3][3];
+  // banking in scene 3, a barrel roll in the box's tunnel that ends upright
+  // on the cut, and a slow bank round the box.
+  const int tunnelIn = waypointRows[3][2], tunnelOut = timeline::boxCutRow;
   Track roll("cam.roll");
   roll.key(0, 90.0f, Ease::smooth)
       .key(128, 102.0f, Ease::smooth)
@@ -120,8 +141,10 @@ std::vector<Track> showTracks(const KickAnalysis& kick) {
       .key(640, 104.0f, Ease::smooth)
       .key(704, 90.0f, Ease::step)
       .key(tunnelIn - 8, 90.0f, Ease::smooth)
-      .key(tunnelOut, 270.0f, Ease::smooth)
-      .key(tunnelOut + 64, 450.0f, Ease::step);
+      .key(tunnelOut - 1, 450.0f, Ease::step)
+      .key(tunnelOut, 90.0f, Ease::smooth)
+      .key(tunnelOut + 64, 96.0f, Ease::smooth)
+      .key(timeline::finalFadeRow, 90.0f, Ease::step);
 
   // Shake on the kick: bin from the analysis, size ~0.3 units on a hit; the
   // camera steadies while it threads the box's tunnel.
@@ -151,7 +174,7 @@ std::vector<Track> showTracks(const KickAnalysis& kick) {
   // the tunnel and a last push in on the closing title.
   Track fov("fov");
   fov.key(0, 75.0f, Ease::ramp)
-      .key(248, 52.0f, Ease::step)
+      .key(248, 58.0f, Ease::step)
       .key(256, 62.0f, Ease::step)
       .key(376, 62.0f, Ease::smooth)
       .key(392, 46.0f, Ease::step)
@@ -163,7 +186,7 @@ std::vector<Track> showTracks(const KickAnalysis& kick) {
       .key(768, 60.0f, Ease::step)
       .key(tunnelIn - 16, 60.0f, Ease::smooth)
       .key(tunnelIn, 80.0f, Ease::step)
-      .key(tunnelOut, 80.0f, Ease::smooth)
+      .key(tunnelOut, 68.0f, Ease::smooth)
       .key(tunnelOut + 24, 60.0f, Ease::step)
       .key(996, 60.0f, Ease::ramp)
       .key(1100, 44.0f, Ease::step);

@@ -124,8 +124,10 @@ bool encodeMp3(const Soundtrack& soundtrack, const std::filesystem::path& mp3Pat
   if (!writeFile(wavPath, wav)) {
     return false;
   }
+  // Tags in Latin-1: lame's UTF-16 comment frame carries a byte-order mark
+  // that other readers (ffmpeg) reject.
   const bool ok = runProgram({lameProgram, "--quiet", "--noreplaygain", "-q", "2", "-b", "192",
-                              "--tt", "Kestrune", "--ta", "Pallon", "--tl",
+                              "--id3v2-latin1", "--tt", "Kestrune", "--ta", "Pallon", "--tl",
                               "Tessaly stand-in production", "--tc", "CC0", wavPath.string(),
                               mp3Path.string()});
   std::error_code error;

@@ -20,6 +20,10 @@ inline constexpr int lastRow = 1137;
 inline constexpr int sceneStartRow[4] = {0, 8 * rowsPerBar, 16 * rowsPerBar, 24 * rowsPerBar};
 inline constexpr int sceneEndRow[4] = {8 * rowsPerBar, 16 * rowsPerBar, 24 * rowsPerBar, 1120};
 
+// Scene 4 cuts from inside the box's tunnel to the far side of the box on
+// this beat (62.6 s), half a bar before the title "SUCCESS".
+inline constexpr int boxCutRow = 872;
+
 // The final fade: scene and titles reach black at blackRow (80.4 s).
 inline constexpr int finalFadeRow = 34 * rowsPerBar;
 inline constexpr int blackRow = 35 * rowsPerBar;
