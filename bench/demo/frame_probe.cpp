@@ -16,6 +16,8 @@
 //   call_ms <the renderFrame call alone> cpu_ms <main thread CPU in the call>
 //   gl_calls <n> uniform_lookups <n> draws <n> lookup_us <inside
 //   glGetUniformLocation> own_us <the call's time outside every GL call>
+// and, from one more frame with the breakdown of the GL call counter on,
+//   scene_draw_ms blur_draw_ms composite_draw_ms resolve_ms mipmap_ms present_ms
 #include "app/demo_config.h"
 #include "app/frame_inputs.h"
 #include "app/startup.h"
@@ -69,14 +71,24 @@ struct FrameSample {
   bench::GlCallCounts counts;
 };
 
-FrameSample renderOne(double seconds) {
+// Sets the clock and the frame inputs for the frame at `seconds`; returns
+// the music time the frame is drawn for.
+float prepareFrame(double seconds) {
   namespace sync = tessaly::sync;
   app::FrameInputs& inputs = app::frameInputs();
   sync::MusicPlayer::setSeconds(seconds);
   inputs.currentRow = sync::MusicPlayer::row();
   sync::MusicPlayer::fetchSpectrum(inputs.spectrum.data());
-  const float musicTime = sync::MusicPlayer::seconds();
+  return sync::MusicPlayer::seconds();
+}
 
+double ms(std::chrono::nanoseconds spent) {
+  return std::chrono::duration<double, std::milli>(spent).count();
+}
+
+FrameSample renderOne(double seconds) {
+  const float musicTime = prepareFrame(seconds);
+  app::FrameInputs& inputs = app::frameInputs();
   FrameSample sample;
   glFinish();
   const auto start = Clock::now();
@@ -145,11 +157,20 @@ int main(int argc, char** argv) {
                     std::chrono::duration<double, std::micro>(sample.counts.insideGl).count());
       counts = sample.counts;
     }
+    const float musicTime = prepareFrame(sceneSeconds[scene] + (warmUpFrames + frames) / 60.0);
+    glFinish();
+    bench::startBreakdown();
+    tessaly::demo::renderFrame(app::frameInputs(), musicTime);
+    const bench::GpuBreakdown gpu = bench::stopBreakdown();
+
     std::printf("scene %d wall_ms %.3f call_ms %.3f cpu_ms %.3f gl_calls %lld uniform_lookups %lld "
-                "draws %lld lookup_us %.2f own_us %.2f\n",
+                "draws %lld lookup_us %.2f own_us %.2f scene_draw_ms %.2f blur_draw_ms %.2f "
+                "composite_draw_ms %.2f resolve_ms %.2f mipmap_ms %.2f present_ms %.2f\n",
                 scene, median(wall), median(call), median(cpu),
                 static_cast<long long>(counts.calls), static_cast<long long>(counts.uniformLookups),
-                static_cast<long long>(counts.draws), median(lookup), median(own));
+                static_cast<long long>(counts.draws), median(lookup), median(own),
+                ms(gpu.sceneDrawing), ms(gpu.blurDrawing), ms(gpu.compositeDrawing),
+                ms(gpu.resolves), ms(gpu.mipmaps), ms(gpu.present));
     std::fflush(stdout);
   }
   return 0;

@@ -18,6 +18,51 @@ enum class Kind { other, uniformLookup, draw, textureBind, programChange, unifor
 bool counting = false;
 GlCallCounts counts;
 
+bool breakingDown = false;
+GpuBreakdown breakdown;
+int mipmapCalls = 0;  // target unbinds so far in the frame
+
+void finishGl() {
+  static const auto real = reinterpret_cast<void (*)()>(dlsym(RTLD_NEXT, "glFinish"));
+  real();
+}
+
+// The three calls at which the breakdown takes its times.
+enum class SyncPoint { resolve, mipmap, present };
+
+// Finishes the work queued before a sync point, attributed to the pass it
+// belongs to; then `call` finished on its own, attributed to its kind.
+template <typename Call>
+void atSyncPoint(SyncPoint point, Call call) {
+  if (!breakingDown) {
+    call();
+    return;
+  }
+  using Clock = std::chrono::steady_clock;
+  auto start = Clock::now();
+  finishGl();
+  const auto drawing = Clock::now() - start;
+  if (point == SyncPoint::present) {
+    breakdown.compositeDrawing += drawing;
+  } else if (mipmapCalls == 0) {
+    breakdown.sceneDrawing += drawing;
+  } else {
+    breakdown.blurDrawing += drawing;
+  }
+  start = Clock::now();
+  call();
+  finishGl();
+  const auto spent = Clock::now() - start;
+  switch (point) {
+    case SyncPoint::resolve: breakdown.resolves += spent; break;
+    case SyncPoint::mipmap:
+      breakdown.mipmaps += spent;
+      ++mipmapCalls;
+      break;
+    case SyncPoint::present: breakdown.present += spent; break;
+  }
+}
+
 // Counts one call and adds its duration, while counting is on.
 class CallScope {
  public:
@@ -53,6 +98,30 @@ class CallScope {
   std::chrono::steady_clock::time_point start_{};
 };
 
+template <Kind kind, typename Result, typename... Arguments>
+Result callCounted(Result (*real)(Arguments...), Arguments... arguments) {
+  CallScope scope(kind);
+  return real(arguments...);
+}
+
+// The two sync points GLEW loads: counted, and timed for the breakdown.
+PFNGLBLITFRAMEBUFFERPROC realBlitFramebuffer = nullptr;
+PFNGLGENERATEMIPMAPPROC realGenerateMipmap = nullptr;
+
+void GLAPIENTRY countedBlitFramebuffer(GLint sx0, GLint sy0, GLint sx1, GLint sy1, GLint dx0,
+                                       GLint dy0, GLint dx1, GLint dy1, GLbitfield mask,
+                                       GLenum filter) {
+  atSyncPoint(SyncPoint::resolve, [&] {
+    callCounted<Kind::other>(realBlitFramebuffer, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, mask,
+                             filter);
+  });
+}
+
+void GLAPIENTRY countedGenerateMipmap(GLenum target) {
+  atSyncPoint(SyncPoint::mipmap,
+              [&] { callCounted<Kind::other>(realGenerateMipmap, target); });
+}
+
 // A counting stand-in for one of GLEW's function pointers.
 template <auto Slot, Kind kind, typename Function = std::remove_pointer_t<decltype(Slot)>>
 struct Counted;
@@ -60,10 +129,7 @@ struct Counted;
 template <auto Slot, Kind kind, typename Result, typename... Arguments>
 struct Counted<Slot, kind, Result (*)(Arguments...)> {
   static inline Result (*real)(Arguments...) = nullptr;
-  static Result call(Arguments... arguments) {
-    CallScope scope(kind);
-    return real(arguments...);
-  }
+  static Result call(Arguments... arguments) { return callCounted<kind>(real, arguments...); }
   static void install() {
     if (*Slot != nullptr && *Slot != &call) {
       real = *Slot;
@@ -81,12 +147,18 @@ void installGlCallCounter() {
   Counted<&__glewBindFramebuffer, Kind::other>::install();
   Counted<&__glewBindRenderbuffer, Kind::other>::install();
   Counted<&__glewBindSampler, Kind::other>::install();
-  Counted<&__glewBlitFramebuffer, Kind::other>::install();
+  if (__glewBlitFramebuffer != nullptr && __glewBlitFramebuffer != countedBlitFramebuffer) {
+    realBlitFramebuffer = __glewBlitFramebuffer;
+    __glewBlitFramebuffer = countedBlitFramebuffer;
+  }
   Counted<&__glewBufferData, Kind::other>::install();
   Counted<&__glewBufferSubData, Kind::other>::install();
   Counted<&__glewDisableVertexAttribArray, Kind::other>::install();
   Counted<&__glewEnableVertexAttribArray, Kind::other>::install();
-  Counted<&__glewGenerateMipmap, Kind::other>::install();
+  if (__glewGenerateMipmap != nullptr && __glewGenerateMipmap != countedGenerateMipmap) {
+    realGenerateMipmap = __glewGenerateMipmap;
+    __glewGenerateMipmap = countedGenerateMipmap;
+  }
   Counted<&__glewGetUniformLocation, Kind::uniformLookup>::install();
   Counted<&__glewUniform1f, Kind::uniformSet>::install();
   Counted<&__glewUniform1i, Kind::uniformSet>::install();
@@ -106,6 +178,17 @@ void startCounting() {
 GlCallCounts stopCounting() {
   counting = false;
   return counts;
+}
+
+void startBreakdown() {
+  breakdown = GpuBreakdown{};
+  mipmapCalls = 0;
+  breakingDown = true;
+}
+
+GpuBreakdown stopBreakdown() {
+  breakingDown = false;
+  return breakdown;
 }
 
 }  // namespace tessaly::bench
@@ -147,4 +230,11 @@ TESSALY_COUNTED_ENTRY(other, void, glTexParameteri, (GLenum target, GLenum name,
                       (target, name, value))
 TESSALY_COUNTED_ENTRY(other, void, glViewport, (GLint x, GLint y, GLsizei width, GLsizei height),
                       (x, y, width, height))
-TESSALY_COUNTED_ENTRY(other, void, glfwSwapBuffers, (GLFWwindow * window), (window))
+extern "C" void glfwSwapBuffers(GLFWwindow* window) {
+  static const auto real =
+      reinterpret_cast<void (*)(GLFWwindow*)>(dlsym(RTLD_NEXT, "glfwSwapBuffers"));
+  tessaly::bench::atSyncPoint(tessaly::bench::SyncPoint::present, [&] {
+    tessaly::bench::CallScope scope(tessaly::bench::Kind::other);
+    real(window);
+  });
+}

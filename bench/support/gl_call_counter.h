@@ -35,4 +35,22 @@ void startCounting();
 // Stops counting and returns what was counted since startCounting.
 GlCallCounts stopCounting();
 
+// Where a frame's GPU time goes (llvmpipe draws when it must: at a resolve,
+// a mipmap rebuild or the swap). With the breakdown on, the work queued
+// before each of those calls, and the call itself, are each finished and
+// timed on their own: the drawing flushed by the first target unbind is the
+// scene's, by the second and third the blur passes', by the swap the
+// composites' and overlays'. Finishing at those points is what the
+// rasteriser does anyway, so the sum stays close to the frame's time.
+struct GpuBreakdown {
+  std::chrono::nanoseconds sceneDrawing{};
+  std::chrono::nanoseconds blurDrawing{};
+  std::chrono::nanoseconds compositeDrawing{};
+  std::chrono::nanoseconds resolves{};  // glBlitFramebuffer
+  std::chrono::nanoseconds mipmaps{};   // glGenerateMipmap
+  std::chrono::nanoseconds present{};   // glfwSwapBuffers
+};
+void startBreakdown();
+GpuBreakdown stopBreakdown();
+
 }  // namespace tessaly::bench
