@@ -97,7 +97,8 @@ std::optional<std::string> runProbe(const std::vector<std::string>& arguments,
                                     {TESSALY_BINARY_DIR, environment, ""});
   const auto status = probe.wait(300s);
   if (!status || *status != 0) {
-    error = "startup_probe failed: " + probe.standardError();
+    error = "startup_probe failed (status " + (status ? std::to_string(*status) : "none") +
+            "): " + probe.standardError();
     return std::nullopt;
   }
   return probe.standardOutput();

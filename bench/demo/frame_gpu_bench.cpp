@@ -13,7 +13,8 @@
 //   lookup_pct      uniform lookups plus all of the frame's own code outside
 //                   GL (which holds the registry lookups by name), as a
 //                   share of cpu_ms: an upper bound of the name lookups'
-//                   cost
+//                   cost (the counter's own clock reads land in it too)
+//   uniform_lookup_pct  glGetUniformLocation alone, as a share of cpu_ms
 //   *_ms            one more frame split where llvmpipe finishes its work:
 //                   drawing of the scene, of the two blur passes, of the
 //                   composites and titles; the resolves of multisampled
@@ -79,7 +80,8 @@ Measured runProbe(const Configuration& configuration) {
                                     {TESSALY_BINARY_DIR, {"SDL_AUDIODRIVER=dummy"}, ""});
   const auto status = probe.wait(600s);
   if (!status || *status != 0) {
-    measured.error = "frame_probe failed: " + probe.standardError();
+    measured.error = "frame_probe failed (status " + (status ? std::to_string(*status) : "none") +
+                     "): " + probe.standardError();
     return measured;
   }
   std::istringstream lines(probe.standardOutput());
@@ -130,6 +132,7 @@ void reportScene(benchmark::State& state, const std::string& configuration, int 
   state.counters["uniform_lookups"] = values["uniform_lookups"];
   const double lookups = (values["lookup_us"] + values["own_us"]) * 1e-3;
   state.counters["lookup_pct"] = cpu > 0 ? 100.0 * lookups / cpu : 0.0;
+  state.counters["uniform_lookup_pct"] = cpu > 0 ? 0.1 * values["lookup_us"] / cpu : 0.0;
   for (const char* part : {"scene_draw_ms", "blur_draw_ms", "composite_draw_ms", "resolve_ms",
                            "mipmap_ms", "present_ms"}) {
     state.counters[part] = values[part];
