@@ -3,6 +3,7 @@
 #include "assets/picture_prefetch.h"
 
 #include "assets/asset_registry.h"
+#include "platform/thread_priority.h"
 
 #include <utility>
 
@@ -59,6 +60,9 @@ void PicturePrefetch::start(std::vector<std::string> paths) {
 }
 
 void PicturePrefetch::run() {
+  // The main thread, building the window and the render state meanwhile,
+  // comes first.
+  platform::lowerThisThreadPriority();
   // Too old a DevIL: the loaders find every picture still queued, decode
   // it themselves and report it as they always do.
   const bool usable = initializeDevilQuietly();

@@ -30,8 +30,9 @@ class PicturePrefetch final : public ImageSource {
   PicturePrefetch(const PicturePrefetch&) = delete;
   PicturePrefetch& operator=(const PicturePrefetch&) = delete;
 
-  // Starts one worker thread that decodes `paths` in this order (DevIL
-  // decodes one picture at a time, so one worker is all it can use). Shows
+  // Starts one worker thread, at a lowered priority, that decodes `paths` in
+  // this order (DevIL decodes one picture at a time, so one worker is all it
+  // can use). Shows
   // nothing, whatever happens; with a DevIL too old to use it decodes
   // nothing. Only the first call starts anything.
   void start(std::vector<std::string> paths);

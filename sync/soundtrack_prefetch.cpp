@@ -2,6 +2,7 @@
 #include "sync/soundtrack_prefetch.h"
 
 #include "platform/mp3_decoder.h"
+#include "platform/thread_priority.h"
 
 namespace tessaly::sync {
 
@@ -15,6 +16,9 @@ void SoundtrackPrefetch::start(const std::string& path) {
   }
   path_ = path;
   worker_ = std::thread([this] {
+    // The main thread, building the window and the render state meanwhile,
+    // comes first.
+    platform::lowerThisThreadPriority();
     const auto before = platform::fileIdentity(path_);
     std::optional<platform::PcmSound> decoded = platform::decodeMp3File(path_);
     const auto after = platform::fileIdentity(path_);

@@ -22,7 +22,8 @@ class SoundtrackPrefetch {
   SoundtrackPrefetch(const SoundtrackPrefetch&) = delete;
   SoundtrackPrefetch& operator=(const SoundtrackPrefetch&) = delete;
 
-  // Starts decoding `path` (decodeMp3File) on a worker thread. Shows
+  // Starts decoding `path` (decodeMp3File) on a worker thread at a lowered
+  // priority. Shows
   // nothing. Only the first call starts anything.
   void start(const std::string& path);
 
