@@ -2,21 +2,24 @@
 // in a fresh process with a window of a given size, timed and counted, for
 // frame_gpu_bench. Benchmark-only.
 //
-//   frame_probe [--size WxH] [--no-multisampling] [--literal] [--frames N]
+//   frame_probe [--size WxH] [--no-multisampling] [--frames N]
 //
 // The player's start-up without dialog and music (a visible window, no
 // vertical sync), the soundtrack opened as a clock the probe sets, then for
-// each scene two frames to warm up (the driver compiles its shader variants
-// on first use) and N measured frames, 1/60 s of music apart from the
-// scene's moment. --literal turns the filter chain's result-preserving
-// savings off: the passes exactly as first written, for comparison.
+// each scene two rounds to warm up (the driver compiles its shader variants
+// on first use) and N measured rounds, 1/60 s of music apart from the
+// scene's moment. A round draws the frame twice: "before", with the filter
+// chain's result-preserving savings off (the passes exactly as first
+// written), and "after", with them on.
 //
-// One line per scene on stdout, each value the median over the N frames:
-//   scene <n> wall_ms <renderFrame with all its GPU work, glFinish to glFinish>
+// Two lines per scene on stdout, each value the median over the N rounds:
+//   scene <n> variant <before|after>
+//   wall_ms <renderFrame with all its GPU work, glFinish to glFinish>
 //   call_ms <the renderFrame call alone> cpu_ms <main thread CPU in the call>
 //   gl_calls <n> uniform_lookups <n> draws <n> lookup_us <inside
 //   glGetUniformLocation> own_us <the call's time outside every GL call>
-// and, from one more frame with the breakdown of the GL call counter on,
+//   lookup_pct <(lookup_us + own_us) / cpu_ms, per frame>
+// and, from one more round with the breakdown of the GL call counter on,
 //   scene_draw_ms blur_draw_ms composite_draw_ms resolve_ms mipmap_ms present_ms
 #include "app/demo_config.h"
 #include "app/frame_inputs.h"
@@ -114,8 +117,6 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--no-multisampling") == 0) {
       multisampling = 0;
-    } else if (std::strcmp(argv[i], "--literal") == 0) {
-      tessaly::render::setPassSavings(tessaly::render::PassSavings::none());
     } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc &&
                std::sscanf(argv[i + 1], "%dx%d", &width, &height) == 2) {
       ++i;
@@ -123,8 +124,7 @@ int main(int argc, char** argv) {
                std::sscanf(argv[i + 1], "%d", &frames) == 1 && frames > 0) {
       ++i;
     } else {
-      std::fprintf(stderr, "usage: frame_probe [--size WxH] [--no-multisampling] [--literal] "
-                           "[--frames N]\n");
+      std::fprintf(stderr, "usage: frame_probe [--size WxH] [--no-multisampling] [--frames N]\n");
       return 2;
     }
   }
@@ -141,36 +141,60 @@ int main(int argc, char** argv) {
   tessaly::sync::MusicPlayer::openForCapture(app::musicFileName);
   bench::installGlCallCounter();
 
+  // "before" (the passes as first written) and "after" (with the chain's
+  // savings) take turns frame by frame, so both meet the same load.
+  const tessaly::render::PassSavings variants[2] = {tessaly::render::PassSavings::none(),
+                                                    tessaly::render::PassSavings{}};
+  const char* variantNames[2] = {"before", "after"};
   for (int scene = 1; scene <= 4; ++scene) {
-    std::vector<double> wall, call, cpu, lookup, own;
-    bench::GlCallCounts counts;
-    for (int i = 0; i < warmUpFrames + frames; ++i) {
-      const FrameSample sample = renderOne(sceneSeconds[scene] + i / 60.0);
-      if (i < warmUpFrames) {
-        continue;
+    std::vector<double> wall[2], call[2], cpu[2], lookup[2], own[2], share[2];
+    bench::GlCallCounts counts[2];
+    bench::GpuBreakdown gpu[2];
+    const int rounds = warmUpFrames + frames + 1;
+    for (int round = 0; round < rounds; ++round) {
+      for (int v = 0; v < 2; ++v) {
+        tessaly::render::setPassSavings(variants[v]);
+        const double seconds = sceneSeconds[scene] + round / 60.0;
+        if (round == rounds - 1) {
+          // The last round splits the frame's GPU time by pass.
+          const float musicTime = prepareFrame(seconds);
+          glFinish();
+          bench::startBreakdown();
+          tessaly::demo::renderFrame(app::frameInputs(), musicTime);
+          gpu[v] = bench::stopBreakdown();
+          continue;
+        }
+        const FrameSample sample = renderOne(seconds);
+        if (round < warmUpFrames) {
+          continue;
+        }
+        const double lookupUs =
+            std::chrono::duration<double, std::micro>(sample.counts.uniformLookupTime).count();
+        const double ownUs =
+            sample.call * 1e3 -
+            std::chrono::duration<double, std::micro>(sample.counts.insideGl).count();
+        wall[v].push_back(sample.wall);
+        call[v].push_back(sample.call);
+        cpu[v].push_back(sample.cpu);
+        lookup[v].push_back(lookupUs);
+        own[v].push_back(ownUs);
+        share[v].push_back(sample.cpu > 0 ? 0.1 * (lookupUs + ownUs) / sample.cpu : 0.0);
+        counts[v] = sample.counts;
       }
-      wall.push_back(sample.wall);
-      call.push_back(sample.call);
-      cpu.push_back(sample.cpu);
-      lookup.push_back(std::chrono::duration<double, std::micro>(sample.counts.uniformLookupTime).count());
-      own.push_back(sample.call * 1e3 -
-                    std::chrono::duration<double, std::micro>(sample.counts.insideGl).count());
-      counts = sample.counts;
     }
-    const float musicTime = prepareFrame(sceneSeconds[scene] + (warmUpFrames + frames) / 60.0);
-    glFinish();
-    bench::startBreakdown();
-    tessaly::demo::renderFrame(app::frameInputs(), musicTime);
-    const bench::GpuBreakdown gpu = bench::stopBreakdown();
-
-    std::printf("scene %d wall_ms %.3f call_ms %.3f cpu_ms %.3f gl_calls %lld uniform_lookups %lld "
-                "draws %lld lookup_us %.2f own_us %.2f scene_draw_ms %.2f blur_draw_ms %.2f "
-                "composite_draw_ms %.2f resolve_ms %.2f mipmap_ms %.2f present_ms %.2f\n",
-                scene, median(wall), median(call), median(cpu),
-                static_cast<long long>(counts.calls), static_cast<long long>(counts.uniformLookups),
-                static_cast<long long>(counts.draws), median(lookup), median(own),
-                ms(gpu.sceneDrawing), ms(gpu.blurDrawing), ms(gpu.compositeDrawing),
-                ms(gpu.resolves), ms(gpu.mipmaps), ms(gpu.present));
+    for (int v = 0; v < 2; ++v) {
+      std::printf("scene %d variant %s wall_ms %.3f call_ms %.3f cpu_ms %.3f gl_calls %lld "
+                  "uniform_lookups %lld draws %lld lookup_us %.2f own_us %.2f lookup_pct %.3f "
+                  "scene_draw_ms %.2f blur_draw_ms %.2f composite_draw_ms %.2f resolve_ms %.2f "
+                  "mipmap_ms %.2f present_ms %.2f\n",
+                  scene, variantNames[v], median(wall[v]), median(call[v]), median(cpu[v]),
+                  static_cast<long long>(counts[v].calls),
+                  static_cast<long long>(counts[v].uniformLookups),
+                  static_cast<long long>(counts[v].draws), median(lookup[v]), median(own[v]),
+                  median(share[v]), ms(gpu[v].sceneDrawing), ms(gpu[v].blurDrawing),
+                  ms(gpu[v].compositeDrawing), ms(gpu[v].resolves), ms(gpu[v].mipmaps),
+                  ms(gpu[v].present));
+    }
     std::fflush(stdout);
   }
   return 0;
