@@ -40,6 +40,7 @@ namespace {
 
 class PlayerServices final : public LoopServices {
  public:
+  explicit PlayerServices(StartupClock& startup) : startup_(startup) {}
   void updateAudio() override { sync::MusicPlayer::update(); }
   float musicSeconds() override { return sync::MusicPlayer::seconds(); }
   double musicRow() override { return sync::MusicPlayer::row(); }
@@ -51,13 +52,28 @@ class PlayerServices final : public LoopServices {
   bool closeRequested() override {
     return glfwWindowShouldClose(glfwGetCurrentContext()) != 0;
   }
-  void renderFrame() override { demo::renderFrame(); }
+  void renderFrame() override {
+    demo::renderFrame();
+    if (firstFrame_) {
+      firstFrame_ = false;
+      startup_.done(StartupStep::firstFrame);
+    }
+  }
+
+ private:
+  StartupClock& startup_;
+  bool firstFrame_ = true;
 };
 
 }  // namespace
 
 void runMainLoop() {
-  PlayerServices services;
+  StartupClock startup;
+  runMainLoop(startup);
+}
+
+void runMainLoop(StartupClock& startup) {
+  PlayerServices services(startup);
   FrameInputs& inputs = frameInputs();
   runPasses(services, inputs, demoConfig().loopDemo != 0);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/frame_inputs.h"
+#include "app/startup_steps.h"
 
 namespace tessaly::app {
 
@@ -27,6 +28,8 @@ long runPasses(LoopServices& services, FrameInputs& inputs, bool loopDemo);
 
 // The player's loop over the real services, then the shutdown: the sync
 // device is destroyed, the music and audio output freed, GLFW terminated.
+// The first pass, up to its present, is the last step `startup` times.
 void runMainLoop();
+void runMainLoop(StartupClock& startup);
 
 }  // namespace tessaly::app

@@ -84,6 +84,10 @@ bool initGlew() {
 }
 
 bool initRenderState() {
+  return initRenderState(assets::directDecoding());
+}
+
+bool initRenderState(assets::ImageSource& pictures) {
   const DemoConfig& config = demoConfig();
   const Viewport view = letterboxViewport(config.width, config.height);
   glViewport(view.x, view.y, view.width, view.height);
@@ -105,7 +109,7 @@ bool initRenderState() {
     return false;
   }
   // Top-level pictures, among them "Loading.jpg" for the loading screen.
-  assets::rootTextures().scanDirectory("Data/");
+  assets::rootTextures().scanDirectory("Data/", pictures);
   return true;
 }
 

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+namespace tessaly::assets {
+class ImageSource;
+}  // namespace tessaly::assets
+
 namespace tessaly::app {
 
 inline constexpr const char* windowTitle = "Tessaly demosystem";
@@ -36,6 +40,8 @@ bool initGlew();
 // Viewport, clear colour, depth test, the one vertex array object, a black
 // first frame, the post-processing chain and the scan of "Data/" for images.
 // False when the chain could not be made (it has shown its own message).
+// The scan's pictures come from `pictures` (decoded at once by default).
 bool initRenderState();
+bool initRenderState(assets::ImageSource& pictures);
 
 }  // namespace tessaly::app

@@ -11,6 +11,8 @@ namespace tessaly::assets {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct Pattern {
   const char* extension;
   std::int32_t kind;
@@ -72,25 +74,37 @@ void AssetRegistry::drawParticles(std::string_view name) const {
 }
 
 void AssetRegistry::load(const AssetList& list) {
+  load(list, directDecoding());
+}
+
+void AssetRegistry::load(const AssetList& list, ImageSource& images, PreloadTimes* times) {
   for (std::size_t i = 0; i < list.kinds.size(); ++i) {
     const std::string& path = list.paths[i];
     const std::string& name = list.names[i];
+    const auto start = Clock::now();
+    std::chrono::nanoseconds* spent = nullptr;
     switch (list.kinds[i]) {
       case imageAsset:
-        textures_->load(path, name);
+        textures_->load(path, name, images);
+        spent = times != nullptr ? &times->pictures : nullptr;
         break;
       case modelAsset: {
         auto mesh = std::make_unique<Mesh>(path);
         mesh->setTextureRegistry(*textures_);
         models_.meshes.push_back(std::move(mesh));
         models_.modelNames.push_back(name);
+        spent = times != nullptr ? &times->models : nullptr;
         break;
       }
       case mayaAsset:
         mayaScene_.load(path);
+        spent = times != nullptr ? &times->mayaScenes : nullptr;
         break;
       default:
         break;
+    }
+    if (spent != nullptr) {
+      *spent += Clock::now() - start;
     }
   }
 }
@@ -121,12 +135,20 @@ void listAssets(AssetList& list, const std::string& directory) {
 }
 
 void preloadAssets(AssetRegistry& registry) {
+  preloadAssets(registry, directDecoding());
+}
+
+void preloadAssets(AssetRegistry& registry, ImageSource& images, PreloadTimes* times) {
+  const auto start = Clock::now();
   drawLoadingScreen(registry.rootTextures());
   AssetList list;
   for (const char* directory : assetDirectories) {
     listAssets(list, directory);
   }
-  registry.load(list);
+  if (times != nullptr) {
+    times->loadingScreen += Clock::now() - start;
+  }
+  registry.load(list, images, times);
 }
 
 void preloadAssets() {

@@ -7,6 +7,7 @@
 
 #include "assets/maya_scene.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 
 namespace tessaly::assets {
 
+class ImageSource;
 class Mesh;
 class TextureRegistry;
 
@@ -40,6 +42,15 @@ struct AssetList {
   std::vector<std::string> names;   // file name, e.g. "Stang.obj"
   std::vector<std::string> paths;   // directory + file name, e.g. "Data/Models/Stang.obj"
   std::vector<std::int32_t> kinds;  // imageAsset, modelAsset or mayaAsset
+};
+
+// Where a preload spent its time: the loading screen with the listing of
+// the asset directories, and the sum over the files of each kind.
+struct PreloadTimes {
+  std::chrono::nanoseconds loadingScreen{};
+  std::chrono::nanoseconds pictures{};
+  std::chrono::nanoseconds models{};
+  std::chrono::nanoseconds mayaScenes{};
 };
 
 // Longest asset path, in characters (paths are built in 260-character
@@ -82,7 +93,10 @@ class AssetRegistry {
   // path and name (a file that fails is reported and left out), models as a
   // Mesh drawing its maps from textures() (appended with their name even
   // when unreadable; drawing skips them), Maya files into mayaScene().
+  // Pictures come from `images`; `times`, when given, gets each file's
+  // time added to its kind.
   void load(const AssetList& list);
+  void load(const AssetList& list, ImageSource& images, PreloadTimes* times = nullptr);
 
   // Deletes the GL objects of every model while the context is current
   // (tests and benchmarks); the player never does. Textures are not touched.
@@ -109,8 +123,11 @@ void listAssets(AssetList& list, const std::string& directory);
 // with "Loading.jpg" from rootTextures, or texture 0 when it is absent,
 // presented at once; skipped when there is no chain), then lists
 // assetDirectories and loads every file into the registry. Failures of
-// single files are reported by their loaders and skipped.
+// single files are reported by their loaders and skipped. Pictures come from
+// `images` (decoded here by default); `times`, when given, receives where the
+// time went.
 void preloadAssets(AssetRegistry& registry);
+void preloadAssets(AssetRegistry& registry, ImageSource& images, PreloadTimes* times = nullptr);
 // The same on assetRegistry().
 void preloadAssets();
 

@@ -40,10 +40,44 @@ class ScopedDevilImage {
   ILuint name_ = 0;
 };
 
+// ilInit, once per process.
+void initialiseOnce() {
+  std::lock_guard<std::mutex> lock(devilMutex());
+  if (!devilInitialised()) {
+    ilInit();
+    devilInitialised() = true;
+  }
+}
+
+ILint devilVersion() {
+  std::lock_guard<std::mutex> lock(devilMutex());
+  return ilGetInteger(IL_VERSION_NUM);
+}
+
+class DirectDecoding final : public ImageSource {
+ public:
+  DecodeStatus decode(const std::string& path, DecodedImage& image) override {
+    return decodeImage(path, image);
+  }
+};
+
 }  // namespace
 
+bool initializeDevilQuietly() {
+  if (devilVersion() < minimumDevilVersion) {
+    return false;
+  }
+  initialiseOnce();
+  return true;
+}
+
+ImageSource& directDecoding() {
+  static DirectDecoding source;
+  return source;
+}
+
 bool initializeDevil() {
-  return initializeDevil(ilGetInteger(IL_VERSION_NUM));
+  return initializeDevil(devilVersion());
 }
 
 bool initializeDevil(std::int32_t versionNumber) {
@@ -51,11 +85,7 @@ bool initializeDevil(std::int32_t versionNumber) {
     platform::showErrorBox("Initialization of DevIL failed!");
     return false;
   }
-  std::lock_guard<std::mutex> lock(devilMutex());
-  if (!devilInitialised()) {
-    ilInit();
-    devilInitialised() = true;
-  }
+  initialiseOnce();
   return true;
 }
 

@@ -28,6 +28,12 @@ enum class DecodeStatus {
   conversionFailed,  // DevIL could not make 8-bit RGBA of it
 };
 
+// Initialises DevIL when its version number is at least 178, without any
+// message; false (and DevIL untouched) otherwise. For work done ahead of
+// start-up, which must not show anything: the registries' own
+// initialisation shows the message at its place.
+bool initializeDevilQuietly();
+
 // The version check and DevIL's initialisation, done once per process.
 // With a DevIL older than version number 178 it shows "Initialization of
 // DevIL failed!" and leaves DevIL uninitialised (every load then fails);
@@ -39,5 +45,17 @@ bool initializeDevil(std::int32_t versionNumber);
 // nothing of it. Safe to call from any thread: DevIL's calls are serialised
 // (it keeps one global current image). Needs initializeDevil first.
 DecodeStatus decodeImage(const std::string& path, DecodedImage& image);
+
+// Where the loaders take decoded pictures from: decodeImage on the calling
+// thread, or pictures decoded ahead of time (PicturePrefetch). Either way
+// the result is exactly what decodeImage gives for the file as it is now.
+class ImageSource {
+ public:
+  virtual ~ImageSource() = default;
+  virtual DecodeStatus decode(const std::string& path, DecodedImage& image) = 0;
+};
+
+// decodeImage on the calling thread.
+ImageSource& directDecoding();
 
 }  // namespace tessaly::assets

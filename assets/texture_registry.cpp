@@ -25,9 +25,10 @@ TextureRegistry::TextureRegistry() {
   initializeDevil();
 }
 
-bool TextureRegistry::load(const std::string& path, const std::string& name) {
+bool TextureRegistry::load(const std::string& path, const std::string& name,
+                           ImageSource& source) {
   DecodedImage image;
-  const DecodeStatus status = decodeImage(path, image);
+  const DecodeStatus status = source.decode(path, image);
   return add(path, name, status, image);
 }
 
@@ -45,10 +46,10 @@ bool TextureRegistry::add(const std::string& path, const std::string& name, Deco
   return true;
 }
 
-void TextureRegistry::scanDirectory(const std::string& directory) {
+void TextureRegistry::scanDirectory(const std::string& directory, ImageSource& source) {
   for (const char* extension : {"jpg", "png"}) {
     for (const std::string& name : platform::listFiles(directory, extension)) {
-      load(directory + name, name);
+      load(directory + name, name, source);
     }
   }
   // Stable, so entries of one name keep their load order and find stays

@@ -29,8 +29,10 @@ class TextureRegistry {
   // Decodes and uploads one image and appends its entry; true on success.
   // Failures are shown ("DevIL failed to load: %s", "Conversion to RGBA
   // failed on image: %s", with `name`) and add no entry. A name loaded
-  // twice gives two entries.
-  bool load(const std::string& path, const std::string& name);
+  // twice gives two entries. The picture comes from `source` (decoded here
+  // unless it was decoded ahead of time).
+  bool load(const std::string& path, const std::string& name,
+            ImageSource& source = directDecoding());
 
   // The second half of load, for images decoded elsewhere (decodeImage):
   // shows the message a failed decode calls for, refuses pictures larger
@@ -42,7 +44,7 @@ class TextureRegistry {
   // byte order of names; `directory` must end with a separator, as "Data/"
   // does), then sorts all entries by name. A missing directory adds nothing;
   // a file that fails is reported and the scan goes on.
-  void scanDirectory(const std::string& directory);
+  void scanDirectory(const std::string& directory, ImageSource& source = directDecoding());
 
   // The GL texture of the first entry whose name equals `name` exactly
   // (case-sensitive); 0 when there is none.

@@ -53,7 +53,10 @@ void sceneFrame(int scene, const FrameTracks& tracks, glm::vec2 shake, float mus
   drawLists[scene](frame);
 
   target.unbind();
-  render::PostFilter::clear();
+  // The glow clears the window again before it draws anything into it.
+  if (!render::passSavings().skipRepeatedClear) {
+    render::PostFilter::clear();
+  }
   filter.glow(glowRadius, tracks.fade);
   layOverlay(filter, scene, tracks, assets);
 }

@@ -11,6 +11,10 @@ namespace tessaly::platform {
 
 namespace {
 
+std::int64_t nanoseconds(const timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
 bool endsWithExtension(std::string_view name, std::string_view extension) {
   if (name.size() < extension.size() + 1) {
     return false;
@@ -54,6 +58,20 @@ std::vector<std::string> listFiles(const std::string& directory, std::string_vie
   closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    return std::nullopt;
+  }
+  FileIdentity identity;
+  identity.device = static_cast<std::uint64_t>(info.st_dev);
+  identity.inode = static_cast<std::uint64_t>(info.st_ino);
+  identity.size = static_cast<std::int64_t>(info.st_size);
+  identity.modified = nanoseconds(info.st_mtim);
+  identity.changed = nanoseconds(info.st_ctim);
+  return identity;
 }
 
 }  // namespace tessaly::platform

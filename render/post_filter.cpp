@@ -23,7 +23,39 @@ std::unique_ptr<PostFilter>& installedFilter() {
   return filter;
 }
 
+PassSavings& savingsInUse() {
+  static PassSavings savings;
+  return savings;
+}
+
+GLuint makeSampler(GLint wrap) {
+  GLuint sampler = 0;
+  glGenSamplers(1, &sampler);
+  glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap);
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap);
+  return sampler;
+}
+
+// True when a quad over a viewport of `view` pixels shows `texels` texels
+// at least sqrt(2) times enlarged: then every pixel's level of detail is at
+// most -0.5, well clear of the switch to minification at 0.
+bool magnifiedEnough(GLint texels, GLint view) {
+  const auto t = static_cast<std::int64_t>(texels);
+  const auto v = static_cast<std::int64_t>(view);
+  return t > 0 && 2 * t * t <= v * v;
+}
+
 }  // namespace
+
+const PassSavings& passSavings() {
+  return savingsInUse();
+}
+
+void setPassSavings(const PassSavings& savings) {
+  savingsInUse() = savings;
+}
 
 PostFilter::PostFilter(std::int32_t multisampledFlag, std::int32_t width, std::int32_t height)
     : multisampled(multisampledFlag) {
@@ -91,6 +123,9 @@ bool PostFilter::create(std::int32_t width, std::int32_t height) {
     return fail("Error generating quadBuffer for filters!");
   }
   glBindBuffer(GL_ARRAY_BUFFER, 0);
+
+  repeatSampler_ = makeSampler(GL_REPEAT);
+  mirroredSampler_ = makeSampler(GL_MIRRORED_REPEAT);
   return true;
 }
 
@@ -119,6 +154,36 @@ void PostFilter::present() {
   glfwSwapBuffers(glfwGetCurrentContext());
 }
 
+GLuint PostFilter::magnifyingSampler(GLuint texture) const {
+  if (texture == 0 || !passSavings().magnifiedWithoutMipmaps) {
+    return 0;
+  }
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  GLint width = 0;
+  GLint height = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+  if (!magnifiedEnough(width, viewport[2]) || !magnifiedEnough(height, viewport[3])) {
+    return 0;
+  }
+  // The sampler must read the texture as its own parameters would apart
+  // from the mipmaps: the same wrap modes, linear magnification.
+  GLint magnification = 0;
+  GLint wrapS = 0;
+  GLint wrapT = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magnification);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+  if (magnification != GL_LINEAR || wrapS != wrapT) {
+    return 0;
+  }
+  if (wrapS == GL_REPEAT) {
+    return repeatSampler_;
+  }
+  return wrapS == GL_MIRRORED_REPEAT ? mirroredSampler_ : 0;
+}
+
 void PostFilter::drawBlended(GLuint texture, float alpha, GLenum destinationFactor) const {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, destinationFactor);
@@ -128,7 +193,14 @@ void PostFilter::drawBlended(GLuint texture, float alpha, GLenum destinationFact
   // "filterMap" samples unit 0, whichever unit the last draw left active.
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, texture);
+  const GLuint sampler = magnifyingSampler(texture);
+  if (sampler != 0) {
+    glBindSampler(0, sampler);
+  }
   drawQuad();
+  if (sampler != 0) {
+    glBindSampler(0, 0);
+  }
   ShaderProgram::unuse();
   glDisable(GL_BLEND);
 }
@@ -195,6 +267,9 @@ void PostFilter::release() {
   }
   glDeleteBuffers(1, &quadBuffer);
   quadBuffer = 0;
+  const GLuint samplers[] = {repeatSampler_, mirroredSampler_};
+  glDeleteSamplers(2, samplers);
+  repeatSampler_ = mirroredSampler_ = 0;
 }
 
 PostFilter* createPostFilter(std::int32_t multisampled, std::int32_t width, std::int32_t height) {

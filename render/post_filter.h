@@ -29,6 +29,28 @@ inline constexpr std::array<float, 30> quadVertices = {
     -1, 1,  0, 0, 1,  //
 };
 
+// Ways of running the chain's passes on GL that leave every pixel exactly as
+// the plain passes would, while costing a software rasteriser much less. All
+// are on in the player; tests and benchmarks turn them off to compare with
+// the passes as first written.
+struct PassSavings {
+  // A picture drawn magnified at least sqrt(2) times in both directions
+  // (the half-size blur onto the screen, a title onto a larger view) is
+  // sampled without its mipmaps: at that scale only the magnification
+  // filter is ever used, but a mipmapped sampler still computes a level for
+  // every pixel.
+  bool magnifiedWithoutMipmaps = true;
+  // The frame driver leaves out its window clear right before the glow,
+  // which clears the window again before it draws anything into it.
+  bool skipRepeatedClear = true;
+
+  static constexpr PassSavings none() { return {false, false}; }
+};
+
+// The savings in use (process-wide; main thread).
+const PassSavings& passSavings();
+void setPassSavings(const PassSavings& savings);
+
 class PostFilter {
  public:
   // Creates everything for a window of width x height (call it after the
@@ -38,8 +60,9 @@ class PostFilter {
   PostFilter(const PostFilter&) = delete;
   PostFilter& operator=(const PostFilter&) = delete;
 
-  // The nine targets, the two programs and the quad buffer, in that order;
-  // false at the first failure, after its message.
+  // The nine targets, the two programs and the quad buffer, in that order
+  // (then the two samplers of magnified draws); false at the first failure,
+  // after its message.
   bool create(std::int32_t width, std::int32_t height);
 
   // Draws the quad as two triangles with attribute 0 (position) and 1
@@ -88,6 +111,16 @@ class PostFilter {
 
  private:
   void drawBlended(GLuint texture, float alpha, GLenum destinationFactor) const;
+  // The sampler that reads `texture` (bound to unit 0) like its own
+  // parameters would when it is drawn over the whole viewport, but without
+  // mipmaps; 0 when the draw does not magnify it enough or its wrap modes
+  // have no such sampler.
+  GLuint magnifyingSampler(GLuint texture) const;
+
+  // Linear minification and magnification, no mipmaps, with the wrap modes
+  // of loaded pictures (repeat) and of render targets (mirrored repeat).
+  GLuint repeatSampler_ = 0;
+  GLuint mirroredSampler_ = 0;
 };
 
 // Makes the process-wide chain (replacing an earlier one without touching

@@ -50,7 +50,8 @@ double positionSeconds() {
 
 }  // namespace
 
-void MusicPlayer::open(const char* fileName, int loop) {
+void MusicPlayer::open(const char* fileName, int loop,
+                       std::shared_ptr<const platform::PcmSound> decoded) {
   close();
   PlayerState& state = player();
   state = PlayerState{};
@@ -60,7 +61,8 @@ void MusicPlayer::open(const char* fileName, int loop) {
   }
   const std::uint32_t flags =
       loop != 0 ? (audio::streamPrescan | audio::sampleLoop) : audio::streamPrescan;
-  state.stream = audio::createStream(nameOf(fileName), flags);
+  state.stream = decoded ? audio::createStream(std::move(decoded), flags)
+                         : audio::createStream(nameOf(fileName), flags);
   if (state.stream == 0) {
     platform::showErrorBox("Bass file loading failed!");
   }

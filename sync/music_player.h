@@ -2,6 +2,12 @@
 // sync rows, and the spectrum of what is playing. One process-wide stream.
 #pragma once
 
+#include <memory>
+
+namespace tessaly::platform {
+struct PcmSound;
+}  // namespace tessaly::platform
+
 namespace tessaly::sync {
 
 // Sync rows per second of music: 836 rows a minute.
@@ -15,8 +21,11 @@ class MusicPlayer {
   // stream plays on a silent real-time clock; without a stream (missing or
   // undecodable file) the position is the time since open and the spectrum
   // is zero, so the demo still plays and ends on time. Closes what an
-  // earlier open left.
-  static void open(const char* fileName, int loop);
+  // earlier open left. `decoded`, when given, is the file's sound decoded
+  // beforehand (SoundtrackPrefetch): the stream is made from it instead of
+  // decoding the file again.
+  static void open(const char* fileName, int loop,
+                   std::shared_ptr<const platform::PcmSound> decoded = nullptr);
 
   // Opens the file without any output device for frame-exact rendering: the
   // position is whatever setSeconds last set (0 at first), exactly. Shows no

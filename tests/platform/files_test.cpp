@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace tessaly::platform {
 namespace {
@@ -38,6 +40,29 @@ TEST(ListFiles, FollowsLinksToFilesButNotToDirectories) {
   std::filesystem::create_directory_symlink(dir.path(), dir.path() / "loop.obj");
   EXPECT_EQ(listFiles(dir.path().string(), "obj"),
             (std::vector<std::string>{"link.obj", "real.obj"}));
+}
+
+TEST(FileIdentity, StaysWhileTheFileStaysAndChangesWhenItIsWrittenOrReplaced) {
+  test::TempDir dir;
+  const std::string path = dir.write("picture.png", "first");
+  const auto identity = fileIdentity(path);
+  ASSERT_TRUE(identity.has_value());
+  EXPECT_EQ(fileIdentity(path), identity);
+
+  // Written again with the same length: the times tell (file times tick
+  // in steps of a few milliseconds).
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  dir.write("picture.png", "again");
+  const auto written = fileIdentity(path);
+  ASSERT_TRUE(written.has_value());
+  EXPECT_NE(written, identity);
+
+  // Replaced by another file moved over it: a new inode.
+  const std::string other = dir.write("other.png", "again");
+  std::filesystem::rename(other, path);
+  EXPECT_NE(fileIdentity(path), written);
+
+  EXPECT_FALSE(fileIdentity(dir.file("missing.png")).has_value());
 }
 
 }  // namespace

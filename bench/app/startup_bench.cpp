@@ -1,0 +1,272 @@
+// Start-up of the stand-in production (build/Data), step by step, from
+// process start to the first presented demo frame: startup_probe (the
+// player's runProgram with fixed settings in place of the dialog, 1920x1080,
+// multisampled, windowed) run five times in each way and the medians
+// reported:
+//   - overlapped: as the player starts, pictures and soundtrack decoded on
+//     worker threads from the very start;
+//   - sequential: every file decoded at its own step (as before the
+//     overlap), for comparison in the same run;
+//   - overlapped, cold shader cache: Mesa's on-disk shader cache switched
+//     off, as on the very first launch on a machine;
+//   - both ways again in a 1280x720 window.
+// And, in the same run, the parts no overlap can remove (startup_probe
+// --parts): building the nine programs and a first draw with each (where
+// llvmpipe compiles machine code), decoding every picture, decoding the
+// soundtrack. Then the peak resident memory of the player with the
+// production and what its render targets take (startup_probe --memory).
+//
+// Every figure is a manual time (or a counter) of a benchmark that runs
+// once; the probes run when the first of them is reached.
+#include "tests/support/process.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string probePath = std::string(TESSALY_BINARY_DIR) + "/bench/startup_probe";
+constexpr int runsPerWay = 5;
+
+// Start-up steps in their order, as the probe names them.
+const std::vector<std::string> stepNames = {
+    "window", "GLEW",   "render state", "shader set", "loading screen", "pictures",
+    "models", "Maya scenes", "tracks", "music",  "watcher",    "first frame"};
+
+// The parts no overlap removes, as the probe names them.
+const std::vector<std::string> partNames = {"shader builds", "shader first draws",
+                                            "picture decoding", "soundtrack decoding"};
+
+struct Way {
+  std::string name;
+  std::vector<std::string> arguments;
+  std::vector<std::string> environment;
+};
+
+const std::vector<Way> ways = {
+    {"overlapped", {}, {}},
+    {"sequential", {"--no-prefetch"}, {}},
+    {"overlapped, cold shader cache", {}, {"MESA_SHADER_CACHE_DISABLE=true"}},
+    {"overlapped, 1280x720", {"--size", "1280x720"}, {}},
+    {"sequential, 1280x720", {"--no-prefetch", "--size", "1280x720"}, {}},
+};
+
+// Milliseconds per measured quantity, one entry per run.
+using Samples = std::map<std::string, std::vector<double>>;
+
+struct Results {
+  bool ok = true;
+  std::string error;
+  std::map<std::string, Samples> ways;  // by way name
+  Samples parts;                        // by part name, plus "sum"
+  Samples coldParts;
+  Samples memory;                       // "peak_rss_MiB", "targets_MiB", ... multisampled
+  Samples memoryPlain;                  // the same without multisampling
+};
+
+double median(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : 0.5 * (values[middle - 1] + values[middle]);
+}
+
+long long steadyNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Runs the probe once; its stdout, or nothing when it failed.
+std::optional<std::string> runProbe(const std::vector<std::string>& arguments,
+                                    std::vector<std::string> environment, long long& launched,
+                                    std::string& error) {
+  environment.push_back("SDL_AUDIODRIVER=dummy");
+  launched = steadyNanoseconds();
+  tessaly::test::ChildProcess probe(probePath, arguments,
+                                    {TESSALY_BINARY_DIR, environment, ""});
+  const auto status = probe.wait(300s);
+  if (!status || *status != 0) {
+    error = "startup_probe failed (status " + (status ? std::to_string(*status) : "none") +
+            "): " + probe.standardError();
+    return std::nullopt;
+  }
+  return probe.standardOutput();
+}
+
+// One start-up: each step's time, "launch" (process start to main) and
+// "to first frame" (process start to the first frame's present).
+bool recordStartup(const Way& way, Samples& samples, std::string& error) {
+  long long launched = 0;
+  const auto output = runProbe(way.arguments, way.environment, launched, error);
+  if (!output) return false;
+  std::istringstream lines(*output);
+  std::string line;
+  bool sawFirstFrame = false;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string kind;
+    words >> kind;
+    if (kind == "main") {
+      long long at = 0;
+      words >> at;
+      samples["launch"].push_back(static_cast<double>(at - launched) * 1e-6);
+    } else if (kind == "step") {
+      // "step <name, may hold spaces> <spent ns> <at ns>"
+      std::vector<std::string> parts;
+      for (std::string word; words >> word;) parts.push_back(word);
+      if (parts.size() < 3) continue;
+      const double spent = std::stod(parts[parts.size() - 2]) * 1e-6;
+      const long long at = std::stoll(parts.back());
+      std::string name = parts[0];
+      for (std::size_t i = 1; i + 2 < parts.size(); ++i) name += " " + parts[i];
+      samples[name].push_back(spent);
+      if (name == "first frame") {
+        samples["to first frame"].push_back(static_cast<double>(at - launched) * 1e-6);
+        sawFirstFrame = true;
+      }
+    }
+  }
+  if (!sawFirstFrame) error = "startup_probe printed no first frame";
+  return sawFirstFrame;
+}
+
+// "name value" lines (value in milliseconds or as named) into `samples`.
+bool recordValues(const std::vector<std::string>& arguments,
+                  const std::vector<std::string>& environment, Samples& samples,
+                  std::string& error) {
+  long long launched = 0;
+  const auto output = runProbe(arguments, environment, launched, error);
+  if (!output) return false;
+  std::istringstream lines(*output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const auto tab = line.rfind('\t');
+    if (line.rfind("part\t", 0) == 0 && tab != std::string::npos && tab > 5) {
+      samples[line.substr(5, tab - 5)].push_back(std::stod(line.substr(tab + 1)));
+    }
+  }
+  return true;
+}
+
+const Results& results() {
+  static const Results measured = [] {
+    Results r;
+    if (!std::filesystem::is_directory(std::string(TESSALY_BINARY_DIR) + "/Data/Models")) {
+      r.ok = false;
+      r.error = "no production in the build folder";
+      return r;
+    }
+    // The ways take turns, so a change in the machine's load touches all.
+    for (int run = 0; run < runsPerWay && r.ok; ++run) {
+      for (const Way& way : ways) {
+        if (!recordStartup(way, r.ways[way.name], r.error)) {
+          r.ok = false;
+          break;
+        }
+      }
+      if (r.ok && !recordValues({"--parts"}, {}, r.parts, r.error)) r.ok = false;
+      if (r.ok &&
+          !recordValues({"--parts"}, {"MESA_SHADER_CACHE_DISABLE=true"}, r.coldParts, r.error)) {
+        r.ok = false;
+      }
+    }
+    if (r.ok && !recordValues({"--memory"}, {}, r.memory, r.error)) r.ok = false;
+    if (r.ok && !recordValues({"--memory", "--no-multisampling"}, {}, r.memoryPlain, r.error)) {
+      r.ok = false;
+    }
+    return r;
+  }();
+  return measured;
+}
+
+double medianOf(const Samples& samples, const std::string& name) {
+  const auto found = samples.find(name);
+  return found == samples.end() ? 0.0 : median(found->second);
+}
+
+double sumOfParts(const Samples& parts) {
+  double sum = 0.0;
+  for (const std::string& part : partNames) sum += medianOf(parts, part);
+  return sum;
+}
+
+// A benchmark that reports one median as its time, with counters.
+void reportMedian(benchmark::State& state, const Samples& samples, const std::string& name,
+                  const std::map<std::string, double>& counters = {}) {
+  const Results& r = results();
+  if (!r.ok) {
+    state.SkipWithError(r.error.c_str());
+    return;
+  }
+  const double milliseconds = medianOf(samples, name);
+  for (auto _ : state) {
+    state.SetIterationTime(milliseconds * 1e-3);
+  }
+  for (const auto& [counter, value] : counters) {
+    state.counters[counter] = value;
+  }
+}
+
+void registerAll() {
+  const auto add = [](const std::string& name, auto function) {
+    benchmark::RegisterBenchmark(name.c_str(), function)
+        ->Iterations(1)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+  };
+  for (const Way& way : ways) {
+    const std::string prefix = "Startup/" + way.name + "/";
+    add(prefix + "launch to main", [name = way.name](benchmark::State& state) {
+      reportMedian(state, results().ways.at(name), "launch");
+    });
+    for (const std::string& step : stepNames) {
+      add(prefix + step, [name = way.name, step](benchmark::State& state) {
+        reportMedian(state, results().ways.at(name), step);
+      });
+    }
+    add(prefix + "to first frame", [name = way.name](benchmark::State& state) {
+      const Results& r = results();
+      const Samples& parts = name.find("cold") != std::string::npos ? r.coldParts : r.parts;
+      // 1.5 s, unless building the shaders alone takes longer: then 1.2
+      // times the parts no overlap removes.
+      const double shaders = medianOf(parts, "shader builds") + medianOf(parts, "shader first draws");
+      const double floor = sumOfParts(parts);
+      reportMedian(state, r.ways.at(name), "to first frame",
+                   {{"parts_ms", floor}, {"target_ms", shaders > 1500.0 ? 1.2 * floor : 1500.0}});
+    });
+  }
+  for (const std::string& part : partNames) {
+    add("Startup/parts/" + part, [part](benchmark::State& state) {
+      reportMedian(state, results().parts, part);
+    });
+    add("Startup/parts, cold shader cache/" + part, [part](benchmark::State& state) {
+      reportMedian(state, results().coldParts, part);
+    });
+  }
+  for (const bool multisampled : {true, false}) {
+    add(std::string("Memory/player with the production, 1920x1080") +
+            (multisampled ? " multisampled" : ""),
+        [multisampled](benchmark::State& state) {
+          const Results& r = results();
+          const Samples& memory = multisampled ? r.memory : r.memoryPlain;
+          std::map<std::string, double> counters;
+          for (const auto& [name, values] : memory) counters[name] = median(values);
+          reportMedian(state, memory, "", counters);
+        });
+  }
+}
+
+const bool registered = (registerAll(), true);
+
+}  // namespace
