@@ -30,6 +30,26 @@ std::string temporaryFile(const char* tag) {
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            const Options& options)
     : outPath_(temporaryFile("out")), errPath_(temporaryFile("err")) {
+  start(options, [&] {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  });
+}
+
+ChildProcess::ChildProcess(const std::function<int()>& body, const Options& options)
+    : outPath_(temporaryFile("out")), errPath_(temporaryFile("err")) {
+  start(options, [&] {
+    const int status = body();
+    std::fflush(nullptr);
+    _exit(status);
+  });
+}
+
+void ChildProcess::start(const Options& options, const std::function<void()>& inChild) {
   int input[2] = {-1, -1};
   if (pipe(input) != 0) return;
   pid_ = fork();
@@ -55,15 +75,11 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     const int err = open(errPath_.c_str(), O_WRONLY | O_TRUNC);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    inChild();
     _exit(127);
   }
   close(input[0]);
-  if (!options.stdinText.empty()) {
+  if (pid_ > 0 && !options.stdinText.empty()) {
     const ssize_t written = write(input[1], options.stdinText.data(), options.stdinText.size());
     (void)written;
   }

@@ -1,9 +1,11 @@
-// Runs a program of the build as a child process, for end-to-end tests of the
-// real binaries: a working directory, extra environment, stderr and stdout
-// captured to files, a bounded wait.
+// Runs a program of the build (or a function in a forked copy of the test)
+// as a child process, for end-to-end tests of the real binaries: a working
+// directory, extra environment, stderr and stdout captured to files, a
+// bounded wait, and a kill when the test leaves before the child ended.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +23,10 @@ class ChildProcess {
   // Starts `program` with `arguments`; check started().
   ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                const Options& options);
+  // Runs `body` in a forked copy of the test process (for code that needs a
+  // process of its own, such as a modal dialog); its result is the exit
+  // status. The child leaves with _exit, so no test teardown runs twice.
+  ChildProcess(const std::function<int()>& body, const Options& options);
   ~ChildProcess();  // kills the child if it still runs
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -38,6 +44,10 @@ class ChildProcess {
   std::string standardOutput() const;
 
  private:
+  // Forks; the child enters the working directory, takes the environment
+  // and the captured streams, then runs `inChild`, which must not return.
+  void start(const Options& options, const std::function<void()>& inChild);
+
   int pid_ = -1;
   std::optional<int> status_;
   std::string outPath_;
