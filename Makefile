@@ -2,7 +2,10 @@
 # fresh Debian 12 machine needs nothing but these.
 #
 #   make play   set up, build and play the production
-#   make test   set up, build and pass the whole test suite (under Xvfb)
+#   make test   set up, build and pass the test suite (under Xvfb), all but
+#               the long runs
+#   make test-long  the long runs: the soak (label "soak") and the player
+#               ending on time (label "long")
 #   make build  set up and build
 #   make bench  build and run the benchmarks
 #   make sanitize  build and run the suite under ASan, UBSan (and LSan)
@@ -13,7 +16,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build play test clean bench fuzz sanitize
+.PHONY: all deps configure build play test test-long clean bench fuzz sanitize
 
 all: build
 
@@ -30,7 +33,10 @@ play: build
 	@./scripts/play $(BUILD)
 
 test: build
-	@./scripts/run-tests $(BUILD)
+	@./scripts/run-tests $(BUILD) -LE 'soak|long'
+
+test-long: build
+	@./scripts/run-tests $(BUILD) -L 'soak|long'
 
 bench: build
 	@./scripts/run-bench $(BUILD)
