@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -240,20 +238,15 @@ struct CaptureRun {
   std::vector<std::string> wrapper;  // a program (and its arguments) to run the tool under
 };
 
-// Starts `program` with `arguments` in `folder`, under `wrapper` (a
-// program and its arguments, e.g. setpriv) when one is given.
+// Starts `program` with `arguments` in `folder`, under `wrapper` when one
+// is given.
 std::unique_ptr<ChildProcess> startWrapped(const std::vector<std::string>& wrapper,
                                            const std::string& program,
                                            std::vector<std::string> arguments,
                                            const fs::path& folder) {
-  std::string run = program;
-  if (!wrapper.empty()) {
-    arguments.insert(arguments.begin(), program);
-    arguments.insert(arguments.begin(), wrapper.begin() + 1, wrapper.end());
-    run = wrapper.front();
-  }
+  auto [run, all] = wrapCommand(wrapper, program, std::move(arguments));
   return std::make_unique<ChildProcess>(
-      run, arguments, ChildProcess::Options{folder.string(), {"SDL_AUDIODRIVER=dummy"}, ""});
+      run, all, ChildProcess::Options{folder.string(), {"SDL_AUDIODRIVER=dummy"}, ""});
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -425,26 +418,6 @@ TEST(BrokenContentMatrix, CoversEveryFileOfTheProductionWithEachDamageOnce) {
 
 // --- Data/ as a whole ------------------------------------------------------------------
 
-// A program (with its arguments) under which the tool runs as a user that
-// file permissions bind: as root, setpriv without the two capabilities that
-// override them. Empty when there is no such way here: then a folder of mode
-// 000 can still be listed.
-std::vector<std::string> permissionsBindingWrapper(const fs::path& scratch) {
-  const std::vector<std::string> wrapper =
-      geteuid() == 0
-          ? std::vector<std::string>{"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"}
-          : std::vector<std::string>{"/usr/bin/env"};
-  const auto lists = [&](const fs::path& folder) {
-    return startWrapped(wrapper, "/bin/ls", {folder.string()}, scratch)->wait(10s) == 0;
-  };
-  const fs::path locked = scratch / "locked";
-  fs::create_directories(locked);
-  fs::permissions(locked, fs::perms::none);
-  const bool binds = lists(scratch) && !lists(locked);
-  fs::permissions(locked, fs::perms::owner_all);
-  return binds ? wrapper : std::vector<std::string>{};
-}
-
 class BrokenDataFolder : public testing::Test {
  protected:
   void SetUp() override {
@@ -492,7 +465,7 @@ TEST_F(BrokenDataFolder, MissingOrNotAFolderEndsWithOneAtOnce) {
 }
 
 TEST_F(BrokenDataFolder, UnreadableEndsWithOneAndSaysWhy) {
-  const std::vector<std::string> wrapper = permissionsBindingWrapper(work.path());
+  const std::vector<std::string> wrapper = permissionsBindingWrapper(work.path().string());
   if (wrapper.empty()) {
     GTEST_SKIP() << "file permissions do not bind here (root, and setpriv cannot drop "
                     "CAP_DAC_OVERRIDE), so an unreadable folder cannot be made";

@@ -122,6 +122,36 @@ void ChildProcess::kill(int signal) {
 std::string ChildProcess::standardError() const { return readFile(errPath_); }
 std::string ChildProcess::standardOutput() const { return readFile(outPath_); }
 
+std::pair<std::string, std::vector<std::string>> wrapCommand(const std::vector<std::string>& wrapper,
+                                                             const std::string& program,
+                                                             std::vector<std::string> arguments) {
+  if (wrapper.empty()) {
+    return {program, std::move(arguments)};
+  }
+  arguments.insert(arguments.begin(), program);
+  arguments.insert(arguments.begin(), wrapper.begin() + 1, wrapper.end());
+  return {wrapper.front(), std::move(arguments)};
+}
+
+std::vector<std::string> permissionsBindingWrapper(const std::string& scratch) {
+  const std::vector<std::string> wrapper =
+      geteuid() == 0
+          ? std::vector<std::string>{"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"}
+          : std::vector<std::string>{"/usr/bin/env"};
+  const auto lists = [&](const std::filesystem::path& folder) {
+    const auto [program, arguments] = wrapCommand(wrapper, "/bin/ls", {folder.string()});
+    ChildProcess ls(program, arguments, {});
+    return ls.wait(std::chrono::seconds(10)) == 0;
+  };
+  const std::filesystem::path locked = std::filesystem::path(scratch) / "permissions-probe";
+  std::filesystem::create_directories(locked);
+  std::filesystem::permissions(locked, std::filesystem::perms::none);
+  const bool binds = lists(scratch) && !lists(locked);
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+  std::filesystem::remove(locked);
+  return binds ? wrapper : std::vector<std::string>{};
+}
+
 std::string runCommand(const std::string& commandLine, int* status) {
   std::string output;
   FILE* pipe = popen(commandLine.c_str(), "r");

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,20 @@ class ChildProcess {
   std::string outPath_;
   std::string errPath_;
 };
+
+// `program` with `arguments` as run under `wrapper` (a program and its own
+// arguments, e.g. setpriv ...): the program to start and all its
+// arguments. An empty wrapper leaves the command as it is.
+std::pair<std::string, std::vector<std::string>> wrapCommand(const std::vector<std::string>& wrapper,
+                                                             const std::string& program,
+                                                             std::vector<std::string> arguments);
+
+// A wrapper under which a child meets file permissions the way a user does,
+// so a file or folder of mode 000 cannot be read: as root, setpriv without
+// the capabilities that override permissions; otherwise env. Tried on a
+// folder made in `scratch`; empty when permissions cannot be made to bind
+// here.
+std::vector<std::string> permissionsBindingWrapper(const std::string& scratch);
 
 // Runs a shell command line and returns its standard output (for xdotool and
 // friends); `status` receives the exit status when given.
