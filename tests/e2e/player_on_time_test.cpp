@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace tessaly::test {
 namespace {
 
@@ -58,6 +60,7 @@ class PlayerOnTime : public testing::Test {
         session().player().wait(std::chrono::duration_cast<std::chrono::milliseconds>(limit));
     const double took = std::chrono::duration<double>(Clock::now() - dismissed).count();
     ASSERT_TRUE(status.has_value()) << "still running " << took << " s after the last message";
+    std::printf("the show ended %.2f s after its last message box was dismissed\n", took);
     EXPECT_EQ(*status, 0) << session().player().standardError();
     // The clock starts once the boxes are gone, so the end cannot come
     // before 81.6 s from there (a little slack for the wait's own steps).
