@@ -4,7 +4,10 @@
 #   make play   set up, build and play the production; without a display,
 #               render it to build/production.mp4 (PLAY_SIZE, PLAY_FPS,
 #               PLAY_FLAGS, PLAY_HEADLESS: see scripts/play)
-#   make test   set up, build and pass the whole test suite (under Xvfb)
+#   make test   set up, build and pass the whole test suite (under Xvfb),
+#               long runs included
+#   make test-quick  the same without the long runs: the soak (label "soak")
+#               and the player ending on time (label "long")
 #   make build  set up and build
 #   make bench  build and run the benchmarks
 #   make sanitize  build and run the suite under ASan, UBSan (and LSan)
@@ -18,7 +21,7 @@ CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build play test clean bench fuzz sanitize install uninstall
+.PHONY: all deps configure build play test test-quick clean bench fuzz sanitize install uninstall
 
 all: build
 
@@ -36,6 +39,9 @@ play: build
 
 test: build
 	@./scripts/run-tests $(BUILD)
+
+test-quick: build
+	@./scripts/run-tests $(BUILD) -LE 'soak|long'
 
 bench: build
 	@./scripts/run-bench $(BUILD)

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 namespace tessaly::sync {
-struct SyncTrack;
+class SyncTrack;
 class SyncDevice;
 }  // namespace tessaly::sync
 

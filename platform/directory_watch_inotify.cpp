@@ -2,6 +2,8 @@
 // an eventfd to wake the waiting thread when the watch is stopped.
 #include "platform/directory_watch.h"
 
+#include "platform/notify_records.h"
+
 #include <dirent.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -19,6 +21,10 @@ namespace {
 
 // Created, written (each write and the close after writing), moved in.
 constexpr std::uint32_t watchedEvents = IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO;
+// The root is followed when it is a link to a directory (a Data folder kept
+// elsewhere); below it only real directories are watched, so a link can
+// neither lead the watch out of the tree nor round in a loop.
+constexpr std::uint32_t rootFlags = watchedEvents | IN_ONLYDIR;
 constexpr std::uint32_t watchFlags = watchedEvents | IN_ONLYDIR | IN_DONT_FOLLOW;
 
 // The size of one read of notifications.
@@ -52,7 +58,7 @@ bool DirectoryWatch::open(const std::string& root) {
   if (notifyFd_ < 0) {
     return false;
   }
-  rootWatch_ = inotify_add_watch(notifyFd_, root.c_str(), watchFlags);
+  rootWatch_ = inotify_add_watch(notifyFd_, root.c_str(), rootFlags);
   if (rootWatch_ < 0) {
     close(notifyFd_);
     notifyFd_ = -1;
@@ -98,7 +104,7 @@ DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& 
   if (notifyFd_ < 0) {
     return Result::failed;
   }
-  alignas(inotify_event) char buffer[readBufferSize];
+  char buffer[readBufferSize];
   const std::size_t namesBefore = names.size();
   while (true) {
     pollfd waits[2] = {{stopFd_, POLLIN, 0}, {notifyFd_, POLLIN, 0}};
@@ -118,27 +124,26 @@ DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& 
       }
       return Result::failed;
     }
-    for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= length;) {
-      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      if ((event->mask & IN_Q_OVERFLOW) != 0) {
+    for (const NotifyRecord& record :
+         decodeNotifyRecords(std::string_view(buffer, static_cast<std::size_t>(length)))) {
+      if ((record.mask & IN_Q_OVERFLOW) != 0) {
         return Result::overflow;
       }
-      if ((event->mask & IN_IGNORED) != 0) {
-        directories_.erase(event->wd);
-        if (event->wd == rootWatch_) {
+      if ((record.mask & IN_IGNORED) != 0) {
+        directories_.erase(record.watch);
+        if (record.watch == rootWatch_) {
           return Result::stopped;  // the watched directory is gone
         }
         continue;
       }
-      if (event->len == 0) {
+      if (record.name.empty()) {
         continue;
       }
-      const std::string name(event->name, strnlen(event->name, event->len));
+      const std::string name(record.name);
       names.push_back(name);
       const bool newDirectory =
-          (event->mask & IN_ISDIR) != 0 && (event->mask & (IN_CREATE | IN_MOVED_TO)) != 0;
-      const auto parent = directories_.find(event->wd);
+          (record.mask & IN_ISDIR) != 0 && (record.mask & (IN_CREATE | IN_MOVED_TO)) != 0;
+      const auto parent = directories_.find(record.watch);
       if (newDirectory && parent != directories_.end()) {
         const std::string path = parent->second + "/" + name;
         const int watch = inotify_add_watch(notifyFd_, path.c_str(), watchFlags);
@@ -146,7 +151,7 @@ DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& 
           directories_[watch] = path;
           // What was made in a new directory before its watch existed was
           // created too; what a moved-in directory holds was not.
-          watchTree(path, (event->mask & IN_CREATE) != 0 ? &names : nullptr);
+          watchTree(path, (record.mask & IN_CREATE) != 0 ? &names : nullptr);
         }
       }
     }

@@ -14,9 +14,6 @@ namespace {
 // 260-character path buffer with its terminator.
 constexpr std::size_t maxPathLength = 259;
 
-// Size of one key in a track file: row, value, type.
-constexpr std::size_t keyBytes = 9;
-
 std::uint32_t littleEndian32(const unsigned char* bytes) {
   return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
          (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);

@@ -6,19 +6,15 @@
 #include "app/setup_dialog.h"
 #include "platform/setup_window.h"
 #include "tests/app/x_display.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_windows.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <set>
@@ -32,63 +28,20 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr auto windowTimeout = 20s;
+const std::string title = "Tessaly demosystem";
 
-// Standard output of a command, which gets ten seconds at most.
-std::string capture(const std::string& command) {
-  std::string output;
-  if (std::FILE* pipe = popen(("timeout 10 " + command + " 2>/dev/null").c_str(), "r")) {
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-      output += buffer;
-    }
-    pclose(pipe);
-  }
-  return output;
-}
-
-bool succeeds(const std::string& command) {
-  return std::system(("timeout 10 " + command + " >/dev/null 2>&1").c_str()) == 0;
-}
+// The display the test inherited, where the dialogs open.
+const test::XDisplay screen;
 
 // The shown windows of process `pid` titled "Tessaly demosystem".
 std::set<std::string> dialogWindows(pid_t pid) {
-  const std::string ids = capture("xdotool search --all --onlyvisible --pid " +
-                                  std::to_string(pid) + " --name '^Tessaly demosystem$'");
-  std::set<std::string> windows;
-  std::size_t start = 0;
-  while (start < ids.size()) {
-    const std::size_t end = ids.find('\n', start);
-    const std::string id = ids.substr(start, end - start);
-    if (!id.empty()) {
-      windows.insert(id);
-    }
-    if (end == std::string::npos) {
-      break;
-    }
-    start = end + 1;
-  }
-  return windows;
+  const std::vector<std::string> ids = screen.windows(title, pid);
+  return {ids.begin(), ids.end()};
 }
 
 // Waits for the one window of `pid`; empty when none appeared in time.
 std::string waitForWindow(pid_t pid) {
-  const auto deadline = Clock::now() + windowTimeout;
-  while (Clock::now() < deadline) {
-    const std::set<std::string> windows = dialogWindows(pid);
-    if (!windows.empty()) {
-      return *windows.begin();
-    }
-    std::this_thread::sleep_for(50ms);
-  }
-  return {};
-}
-
-// One value from xwininfo's report ("Width", "Absolute upper-left X", ...)
-// on a window ("-id N") or the screen ("-root").
-int windowInfo(const std::string& which, const std::string& field) {
-  const std::string report = capture("xwininfo " + which);
-  const std::size_t at = report.find(field + ":");
-  return at == std::string::npos ? -1 : std::atoi(report.c_str() + at + field.size() + 1);
+  return screen.waitForWindow(title, pid, windowTimeout);
 }
 
 // Clicks the middle of a control, given in the window's own pixels. The
@@ -96,8 +49,8 @@ int windowInfo(const std::string& which, const std::string& field) {
 void clickAt(const std::string& window, const platform::DialogRect& control) {
   const int x = control.x + control.width / 2;
   const int y = control.y + control.height / 2;
-  succeeds("xdotool windowraise " + window + " mousemove --window " + window + " " +
-           std::to_string(x) + " " + std::to_string(y) + " click 1");
+  screen.succeeds("xdotool windowraise " + window + " mousemove --window " + window + " " +
+                  std::to_string(x) + " " + std::to_string(y) + " click 1");
   // Two frames of the dialog: the press, then the release.
   std::this_thread::sleep_for(250ms);
 }
@@ -113,47 +66,8 @@ platform::DialogRect checkBox(platform::DialogControls::Check check) {
 // its place after them; a key sent straight to the window could overtake
 // clicks the server has not handed on yet.
 void pressKey(const std::string& window, const std::string& key) {
-  succeeds("xdotool windowfocus " + window + " key " + key);
+  screen.pressKey(window, key);
 }
-
-// A child process that is killed if the test leaves before it ended.
-class ChildProcess {
- public:
-  explicit ChildProcess(pid_t pid) : pid_(pid) {}
-  ~ChildProcess() {
-    if (pid_ > 0 && !status_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
-  pid_t pid() const { return pid_; }
-
-  // The exit status once it has ended (a signal counts as 1000 + its
-  // number); nothing while it runs.
-  std::optional<int> poll() {
-    int raw = 0;
-    if (!status_ && pid_ > 0 && waitpid(pid_, &raw, WNOHANG) == pid_) {
-      status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 1000 + WTERMSIG(raw);
-    }
-    return status_;
-  }
-
-  // Waits up to `timeout` for the end.
-  std::optional<int> waitForExit(std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
-    while (!poll() && Clock::now() < deadline) {
-      std::this_thread::sleep_for(20ms);
-    }
-    return poll();
-  }
-
- private:
-  pid_t pid_;
-  std::optional<int> status_;
-};
 
 // showSetupDialog in a forked child, which sends back its result and the
 // configuration it left.
@@ -169,18 +83,18 @@ class DialogChild {
     if (pipe(fds) != 0) {
       return;
     }
-    const pid_t pid = fork();
-    if (pid == 0) {
-      close(fds[0]);
-      Outcome outcome;
-      outcome.config = config;
-      outcome.result = showSetupDialog(&outcome.config);
-      [[maybe_unused]] const ssize_t written = write(fds[1], &outcome, sizeof outcome);
-      _exit(0);
-    }
+    process_ = std::make_unique<test::ChildProcess>(
+        [&]() -> int {
+          close(fds[0]);
+          Outcome outcome;
+          outcome.config = config;
+          outcome.result = showSetupDialog(&outcome.config);
+          [[maybe_unused]] const ssize_t written = write(fds[1], &outcome, sizeof outcome);
+          return 0;
+        },
+        test::ChildProcess::Options{});
     close(fds[1]);
     readFd_ = fds[0];
-    process_ = std::make_unique<ChildProcess>(pid);
   }
   ~DialogChild() {
     if (readFd_ >= 0) {
@@ -189,11 +103,11 @@ class DialogChild {
   }
 
   pid_t pid() const { return process_ ? process_->pid() : -1; }
-  bool running() { return process_ && !process_->poll(); }
+  bool running() { return process_ && process_->running(); }
 
   // The dialog's result once the child has ended (bounded wait).
   std::optional<Outcome> finish() {
-    if (!process_ || process_->waitForExit(20s) != 0) {
+    if (!process_ || process_->wait(20s) != 0) {
       return std::nullopt;
     }
     Outcome outcome;
@@ -204,7 +118,7 @@ class DialogChild {
   }
 
  private:
-  std::unique_ptr<ChildProcess> process_;
+  std::unique_ptr<test::ChildProcess> process_;
   int readFd_ = -1;
 };
 
@@ -217,8 +131,8 @@ DialogChild::Outcome startWithEnter(const std::string& window, DialogChild& chil
 
 // The screen's one mode, 1920 x 1080 at 24-bit depth, is a 32-bit mode.
 void expectScreenSize(const DemoConfig& config) {
-  EXPECT_EQ(config.width, windowInfo("-root", "Width"));
-  EXPECT_EQ(config.height, windowInfo("-root", "Height"));
+  EXPECT_EQ(config.width, screen.info("-root", "Width"));
+  EXPECT_EQ(config.height, screen.info("-root", "Height"));
 }
 
 // Needs an X display with xdotool; one dialog at a time on the screen, so
@@ -226,23 +140,16 @@ void expectScreenSize(const DemoConfig& config) {
 class SetupDialogWindow : public testing::Test {
  protected:
   void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr || !display_.ok() ||
-        !succeeds("xdotool getmouselocation")) {
+    if (!display_.ok() || !test::haveXDisplay()) {
       GTEST_SKIP() << "needs an X display and xdotool";
     }
-    lockFd_ = open(TESSALY_BINARY_DIR "/setup-dialog-window.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0644);
-    ASSERT_GE(lockFd_, 0);
-    ASSERT_EQ(flock(lockFd_, LOCK_EX), 0);
-  }
-  void TearDown() override {
-    if (lockFd_ >= 0) {
-      close(lockFd_);
-    }
+    turn_ = std::make_unique<test::WindowTurn>();
+    ASSERT_TRUE(turn_->held());
   }
 
  private:
   test::DisplayConnection display_;
-  int lockFd_ = -1;
+  std::unique_ptr<test::WindowTurn> turn_;
 };
 
 TEST_F(SetupDialogWindow, AppearsCentredWithItsTitleAndFixedSizeAndQuitGivesZero) {
@@ -250,15 +157,15 @@ TEST_F(SetupDialogWindow, AppearsCentredWithItsTitleAndFixedSizeAndQuitGivesZero
   const std::string window = waitForWindow(child.pid());
   ASSERT_FALSE(window.empty()) << "no dialog window appeared";
 
-  EXPECT_EQ(capture("xdotool getwindowname " + window), "Tessaly demosystem\n");
-  EXPECT_EQ(windowInfo("-id " + window, "Width"), 548);
-  EXPECT_EQ(windowInfo("-id " + window, "Height"), 401);
-  const int screenWidth = windowInfo("-root", "Width");
-  const int screenHeight = windowInfo("-root", "Height");
-  EXPECT_EQ(windowInfo("-id " + window, "Absolute upper-left X"), (screenWidth - 548) / 2);
-  EXPECT_EQ(windowInfo("-id " + window, "Absolute upper-left Y"), (screenHeight - 401) / 2);
+  EXPECT_EQ(screen.run("xdotool getwindowname " + window), "Tessaly demosystem\n");
+  EXPECT_EQ(screen.info("-id " + window, "Width"), 548);
+  EXPECT_EQ(screen.info("-id " + window, "Height"), 401);
+  const int screenWidth = screen.info("-root", "Width");
+  const int screenHeight = screen.info("-root", "Height");
+  EXPECT_EQ(screen.info("-id " + window, "Absolute upper-left X"), (screenWidth - 548) / 2);
+  EXPECT_EQ(screen.info("-id " + window, "Absolute upper-left Y"), (screenHeight - 401) / 2);
   // Not resizable: the smallest and the largest size are its size.
-  const std::string hints = capture("xprop -id " + window + " WM_NORMAL_HINTS");
+  const std::string hints = screen.run("xprop -id " + window + " WM_NORMAL_HINTS");
   EXPECT_NE(hints.find("minimum size: 548 by 401"), std::string::npos) << hints;
   EXPECT_NE(hints.find("maximum size: 548 by 401"), std::string::npos) << hints;
 
@@ -333,61 +240,50 @@ TEST_F(SetupDialogWindow, EscapeAndTheCloseButtonLeaveItOpen) {
   EXPECT_EQ(startWithEnter(window, child).result, 1);
 }
 
-// Starts the player (build/tessaly) in `folder` with its stderr in
-// `errors`, optionally without any display.
-pid_t startPlayer(const test::TempDir& folder, const std::string& errors, bool withDisplay) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (!withDisplay) {
-      unsetenv("DISPLAY");
-      unsetenv("WAYLAND_DISPLAY");
-    }
-    const int fd = open(errors.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-    if (fd < 0 || dup2(fd, STDERR_FILENO) < 0 || chdir(folder.path().c_str()) != 0) {
-      _exit(120);
-    }
-    execl(TESSALY_BINARY_DIR "/tessaly", "tessaly", static_cast<char*>(nullptr));
-    _exit(121);
+// Starts the player (build/tessaly) in `folder`, optionally without any
+// display.
+std::unique_ptr<test::ChildProcess> startPlayer(const test::TempDir& folder, bool withDisplay) {
+  std::vector<std::string> environment;
+  if (!withDisplay) {
+    environment = {"DISPLAY=", "WAYLAND_DISPLAY="};
   }
-  return pid;
+  return std::make_unique<test::ChildProcess>(TESSALY_BINARY_DIR "/tessaly", std::vector<std::string>{},
+                                              test::ChildProcess::Options{folder.path().string(), environment, ""});
 }
 
 TEST_F(SetupDialogWindow, QuitEndsThePlayerWith255BeforeAnyOtherWindow) {
   test::TempDir folder;  // no Data: a player that went on would complain
-  const std::string errors = folder.file("stderr.txt");
-  const pid_t pid = startPlayer(folder, errors, true);
-  ASSERT_GT(pid, 0);
-  ChildProcess player(pid);
+  const auto player = startPlayer(folder, true);
+  ASSERT_TRUE(player->started());
+  const int pid = player->pid();
   const std::string window = waitForWindow(pid);
   ASSERT_FALSE(window.empty()) << "no dialog window appeared";
 
   clickAt(window, platform::setupWindowLayout().quitButton);
   std::set<std::string> seen{window};
   const auto deadline = Clock::now() + 20s;
-  while (!player.poll() && Clock::now() < deadline) {
+  while (player->running() && Clock::now() < deadline) {
     for (const std::string& id : dialogWindows(pid)) {
       seen.insert(id);
     }
     std::this_thread::sleep_for(20ms);
   }
-  const std::optional<int> status = player.poll();
+  const std::optional<int> status = player->wait(0ms);
   ASSERT_TRUE(status.has_value()) << "the player did not end after Quit";
   EXPECT_EQ(*status, 255);
   EXPECT_EQ(seen.size(), 1u) << "another window appeared after Quit";
-  EXPECT_EQ(test::readFile(errors).find("ERROR"), std::string::npos) << test::readFile(errors);
+  EXPECT_EQ(player->standardError().find("ERROR"), std::string::npos) << player->standardError();
 }
 
 TEST(SetupDialogWithoutDisplay, SaysSoOnStderrAndThePlayerEndsWith255) {
   test::TempDir folder;
-  const std::string errors = folder.file("stderr.txt");
-  const pid_t pid = startPlayer(folder, errors, false);
-  ASSERT_GT(pid, 0);
-  ChildProcess player(pid);
-  EXPECT_EQ(player.waitForExit(20s), 255);
-  EXPECT_NE(test::readFile(errors).find(
+  const auto player = startPlayer(folder, false);
+  ASSERT_TRUE(player->started());
+  EXPECT_EQ(player->wait(20s), 255);
+  EXPECT_NE(player->standardError().find(
                 "\nThe setup dialog cannot be shown: no display could be opened.\n"),
             std::string::npos)
-      << test::readFile(errors);
+      << player->standardError();
 }
 
 }  // namespace

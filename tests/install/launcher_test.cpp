@@ -3,18 +3,36 @@
 // tessaly-capture renders a frame of it. Both need the test display.
 #include "assets/image_decoder.h"
 #include "tests/install/installation.h"
-#include "tests/support/player_windows.h"
 #include "tests/support/process.h"
+#include "tests/support/x_windows.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace tessaly::test {
 namespace {
 
 using namespace std::chrono_literals;
 
+constexpr const char* playerTitle = "Tessaly demosystem";
+
+// A shown player window of `width` pixels (any width when 0), or empty
+// when none came within `timeout` or the player ended first.
+std::string waitForPlayerWindow(const XDisplay& display, ChildProcess& player,
+                                std::chrono::milliseconds timeout, int width = 0) {
+  std::string found;
+  waitFor(timeout, [&] {
+    for (const std::string& id : display.windows(playerTitle, player.pid())) {
+      if (width == 0 || display.info("-id " + id, "Width") == width) found = id;
+    }
+    return !found.empty() || !player.running();
+  });
+  return found;
+}
+
 TEST(InstalledLauncher, PlaysTheInstalledShowFromAnyDirectoryAfterTheInstallationMoved) {
-  if (!haveDisplay() || !onPath("xdotool")) GTEST_SKIP() << "needs a display and xdotool";
+  if (!haveXDisplay()) GTEST_SKIP() << "needs a display and xdotool";
   Installation installation("first place");
   const CommandResult installed = installation.install();
   ASSERT_EQ(installed.status, 0) << installed.out << installed.err;
@@ -23,11 +41,12 @@ TEST(InstalledLauncher, PlaysTheInstalledShowFromAnyDirectoryAfterTheInstallatio
   std::filesystem::create_directories(elsewhere);
 
   WindowTurn turn;
+  const XDisplay display;
   ChildProcess player((installation / "bin/tessaly-play").string(), {},
                       {elsewhere.string(), {"SDL_AUDIODRIVER=dummy"}, ""});
   ASSERT_TRUE(player.started());
 
-  const std::string dialog = waitForPlayerWindow(player, 30s);
+  const std::string dialog = waitForPlayerWindow(display, player, 30s);
   ASSERT_FALSE(dialog.empty()) << player.standardError();
   // The launcher has become the player, working in the production's folder.
   const std::filesystem::path workingDirectory =
@@ -38,13 +57,13 @@ TEST(InstalledLauncher, PlaysTheInstalledShowFromAnyDirectoryAfterTheInstallatio
 
   // Start: the show's window (full screen, the display's width) comes up
   // after the whole production has loaded, with no message on the way.
-  runCommand("timeout 10 xdotool windowfocus " + dialog + " key Return");
-  const std::string show = waitForPlayerWindow(player, 120s, 1920);
+  ASSERT_TRUE(display.pressKey(dialog, "Return"));
+  const std::string show = waitForPlayerWindow(display, player, 120s, 1920);
   ASSERT_FALSE(show.empty()) << "no show window; stderr: " << player.standardError();
   std::this_thread::sleep_for(1s);
   EXPECT_TRUE(player.running());
 
-  runCommand("timeout 10 xdotool windowfocus " + show + " key Escape");
+  ASSERT_TRUE(display.pressKey(show, "Escape"));
   const auto status = player.wait(60s);
   ASSERT_TRUE(status.has_value()) << "the player did not end after Escape";
   EXPECT_EQ(*status, 0) << player.standardError();
@@ -53,7 +72,7 @@ TEST(InstalledLauncher, PlaysTheInstalledShowFromAnyDirectoryAfterTheInstallatio
 
 TEST(InstalledCapture, RendersAFrameOfTheInstalledProduction) {
   if (!TESSALY_HAVE_CAPTURE) GTEST_SKIP() << "tessaly-capture is not part of this build";
-  if (!haveDisplay()) GTEST_SKIP() << "needs a display";
+  if (!haveXDisplay()) GTEST_SKIP() << "needs a display";
   Installation installation;
   const CommandResult installed = installation.install();
   ASSERT_EQ(installed.status, 0) << installed.out << installed.err;

@@ -130,6 +130,25 @@ TEST(DirectoryWatch, CannotWatchAMissingRootOrAFile) {
   EXPECT_EQ(onNothing.waitForChanges(names), Result::failed);
 }
 
+TEST(DirectoryWatch, FollowsARootThatLinksToADirectoryButNoLinkBelowIt) {
+  test::TempDir folder;
+  fs::create_directories(folder.path() / "Content/Textures");
+  fs::create_directory_symlink(folder.path() / "Content", folder.path() / "Data");
+  // A loop below the root, and a link out of the tree.
+  fs::create_directory_symlink(".", folder.path() / "Content/Textures/Loop");
+  fs::create_directories(folder.path() / "Elsewhere");
+  fs::create_directory_symlink(folder.path() / "Elsewhere", folder.path() / "Content/Out");
+  DirectoryWatch watch;
+  ASSERT_TRUE(watch.open(folder.file("Data")));
+
+  folder.write("Elsewhere/Outside.png", "x");
+  folder.write("Content/Textures/Foo.png", "x");
+  std::vector<std::string> names;
+  EXPECT_EQ(collect(watch, names, {"Foo.png"}), Result::changes);
+  EXPECT_TRUE(contains(names, "Foo.png"));
+  EXPECT_FALSE(contains(names, "Outside.png")) << "the link out of the tree is not followed";
+}
+
 TEST(DirectoryWatch, StopWakesTheWaitingThread) {
   test::TempDir folder;
   fs::create_directories(folder.path() / "Data");

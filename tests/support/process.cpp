@@ -30,6 +30,26 @@ std::string temporaryFile(const char* tag) {
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            const Options& options)
     : outPath_(temporaryFile("out")), errPath_(temporaryFile("err")) {
+  start(options, [&] {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  });
+}
+
+ChildProcess::ChildProcess(const std::function<int()>& body, const Options& options)
+    : outPath_(temporaryFile("out")), errPath_(temporaryFile("err")) {
+  start(options, [&] {
+    const int status = body();
+    std::fflush(nullptr);
+    _exit(status);
+  });
+}
+
+void ChildProcess::start(const Options& options, const std::function<void()>& inChild) {
   int input[2] = {-1, -1};
   if (pipe(input) != 0) return;
   pid_ = fork();
@@ -55,15 +75,11 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     const int err = open(errPath_.c_str(), O_WRONLY | O_TRUNC);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    inChild();
     _exit(127);
   }
   close(input[0]);
-  if (!options.stdinText.empty()) {
+  if (pid_ > 0 && !options.stdinText.empty()) {
     const ssize_t written = write(input[1], options.stdinText.data(), options.stdinText.size());
     (void)written;
   }
@@ -105,6 +121,36 @@ void ChildProcess::kill(int signal) {
 
 std::string ChildProcess::standardError() const { return readFile(errPath_); }
 std::string ChildProcess::standardOutput() const { return readFile(outPath_); }
+
+std::pair<std::string, std::vector<std::string>> wrapCommand(const std::vector<std::string>& wrapper,
+                                                             const std::string& program,
+                                                             std::vector<std::string> arguments) {
+  if (wrapper.empty()) {
+    return {program, std::move(arguments)};
+  }
+  arguments.insert(arguments.begin(), program);
+  arguments.insert(arguments.begin(), wrapper.begin() + 1, wrapper.end());
+  return {wrapper.front(), std::move(arguments)};
+}
+
+std::vector<std::string> permissionsBindingWrapper(const std::string& scratch) {
+  const std::vector<std::string> wrapper =
+      geteuid() == 0
+          ? std::vector<std::string>{"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"}
+          : std::vector<std::string>{"/usr/bin/env"};
+  const auto lists = [&](const std::filesystem::path& folder) {
+    const auto [program, arguments] = wrapCommand(wrapper, "/bin/ls", {folder.string()});
+    ChildProcess ls(program, arguments, {});
+    return ls.wait(std::chrono::seconds(10)) == 0;
+  };
+  const std::filesystem::path locked = std::filesystem::path(scratch) / "permissions-probe";
+  std::filesystem::create_directories(locked);
+  std::filesystem::permissions(locked, std::filesystem::perms::none);
+  const bool binds = lists(scratch) && !lists(locked);
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+  std::filesystem::remove(locked);
+  return binds ? wrapper : std::vector<std::string>{};
+}
 
 std::string runCommand(const std::string& commandLine, int* status) {
   std::string output;

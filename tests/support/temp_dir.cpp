@@ -29,9 +29,7 @@ std::string TempDir::file(std::string_view relative) const {
 
 std::string TempDir::write(std::string_view relative, std::string_view bytes) const {
   const std::filesystem::path target = path_ / relative;
-  std::filesystem::create_directories(target.parent_path());
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  writeFile(target, bytes);
   return target.string();
 }
 
@@ -48,6 +46,12 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory() {
 std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace tessaly::test

@@ -43,4 +43,7 @@ class ScopedWorkingDirectory {
 // The whole content of a file, or an empty string when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
 
+// Writes bytes to `path`, creating folders on the way.
+void writeFile(const std::filesystem::path& path, std::string_view bytes);
+
 }  // namespace tessaly::test

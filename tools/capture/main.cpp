@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,28 @@ constexpr int exitUsage = 2;
 int fail(const std::string& message) {
   std::fprintf(stderr, "tessaly-capture: %s\n", message.c_str());
   return exitFailure;
+}
+
+// Why ./Data cannot be rendered from, or nothing when it can be listed. A
+// folder that cannot be read would otherwise show only as every file
+// missing, after start-up has waited for its shaders.
+std::optional<std::string> dataFolderProblem() {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status("Data", error);
+  if (status.type() == fs::file_type::not_found) {
+    return "no Data/ folder in the current directory";
+  }
+  if (!error && !fs::is_directory(status)) {
+    return "Data in the current directory is not a folder";
+  }
+  if (!error) {
+    fs::directory_iterator listing("Data", error);
+  }
+  if (error) {
+    return "cannot read Data/: " + error.message();
+  }
+  return std::nullopt;
 }
 
 int captureStills(const CaptureOptions& options) {
@@ -114,9 +137,8 @@ int run(const std::vector<std::string>& arguments) {
   }
   const CaptureOptions& options = parsed.options;
 
-  std::error_code error;
-  if (!std::filesystem::is_directory("Data", error)) {
-    return fail("no Data/ folder in the current directory");
+  if (const auto problem = dataFolderProblem()) {
+    return fail(*problem);
   }
   std::string ffmpeg;
   if (options.mode == OutputMode::video) {

@@ -70,8 +70,10 @@ std::string formatNumber(double value, int decimals) {
       result.pop_back();
     }
   }
+  // A negative zero prints as plain 0. (A new string rather than assigning
+  // "0" keeps GCC 12's -Wrestrict false positive away in optimised builds.)
   if (result == "-0") {
-    result = "0";
+    return std::string(1, '0');
   }
   return result;
 }

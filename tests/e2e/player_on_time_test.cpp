@@ -1,0 +1,100 @@
+// The real player without its music and without a sound device: its
+// messages come as boxes, one at a time and in order, and once they are
+// dismissed the show still plays and ends by itself at 81.6 s with status 0.
+// "On time" is 81.6 s of music time, which both runs can only reach in as
+// much real time (a missing soundtrack runs on the wall clock; a soundtrack
+// without a device on a silent real-time clock; a shorter soundtrack would
+// hold at its end and never reach it), so these take a minute and a half
+// each and carry the label "long". The shows have no tracks, so the player
+// only presents frames, at the lowest priority.
+#include "tests/e2e/player_session.h"
+#include "tests/support/demo_test_shaders.h"
+#include "tests/support/filter_shaders.h"
+#include "tests/support/sound_fixture.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace tessaly::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr double demoLength = 81.6;
+// Start-up of an empty show, the last frame, shutdown: well within this.
+constexpr double lateness = 20.0;
+
+class PlayerOnTime : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (const std::string missing = playerToolsMissing(); !missing.empty()) GTEST_SKIP() << missing;
+    session_ = std::make_unique<PlayerSession>(800, 450);
+    ASSERT_TRUE(session_->ok()) << "no X server of the test's own";
+    // The filter and demo programs, and nothing else: no pictures, models,
+    // scenes or tracks.
+    writeFilterShaders(folder.path());
+    writeDemoTestShaders(folder.path());
+  }
+  PlayerSession& session() { return *session_; }
+
+  // Starts the show from the dialog, reads and dismisses `messages`, then
+  // waits for the end: status 0, 81.6 s (and not much more) after the last
+  // box was dismissed, with no further message.
+  void expectMessagesThenAnEndOnTime(const std::vector<std::string>& messages,
+                                     std::vector<std::string> environment) {
+    session().start(folder.path(), std::move(environment), true);
+    const std::string dialog = session().waitForDialog();
+    ASSERT_FALSE(dialog.empty()) << "no setup dialog; " << session().describe();
+    ASSERT_FALSE(session().startShow(dialog).empty())
+        << "no full-screen show window; " << session().describe();
+
+    const std::string problem = session().dismissMessages(messages);
+    const Clock::time_point dismissed = Clock::now();
+    ASSERT_EQ(problem, "") << session().player().standardError();
+
+    const auto limit = std::chrono::duration<double>(demoLength + lateness);
+    const std::optional<int> status =
+        session().player().wait(std::chrono::duration_cast<std::chrono::milliseconds>(limit));
+    const double took = std::chrono::duration<double>(Clock::now() - dismissed).count();
+    ASSERT_TRUE(status.has_value()) << "still running " << took << " s after the last message";
+    std::printf("the show ended %.2f s after its last message box was dismissed\n", took);
+    EXPECT_EQ(*status, 0) << session().player().standardError();
+    // The clock starts once the boxes are gone, so the end cannot come
+    // before 81.6 s from there (a little slack for the wait's own steps).
+    EXPECT_GE(took, demoLength - 0.25);
+    EXPECT_EQ(session().messages(), messages) << "no message after the boxes";
+  }
+
+  TempDir folder;
+
+ private:
+  std::unique_ptr<PlayerSession> session_;
+};
+
+TEST_F(PlayerOnTime, WithoutTheMusicFileThreeMessagesComeInOrderAndTheShowEndsOnTime) {
+  expectMessagesThenAnEndOnTime(
+      {"Bass file loading failed!", "Music failed to play!", "Failed to start song at the start"},
+      {"SDL_AUDIODRIVER=dummy"});
+}
+
+TEST_F(PlayerOnTime, WithoutASoundDeviceTheInitMessageComesAndTheShowEndsOnTime) {
+  if (!lameAvailable()) GTEST_SKIP() << "needs lame";
+  // A soundtrack longer than the show, small and quick to make.
+  ToneSpec tone;
+  tone.seconds = demoLength + 3.0;
+  tone.rate = 22050;
+  tone.channels = 1;
+  tone.bitrateKbps = 32;
+  std::filesystem::create_directories(folder.file("Data/Sound"));
+  ASSERT_FALSE(
+      makeToneMp3(folder.file("Data/Sound"), "KestruneOriginalSoundtrack", tone).empty());
+  // No dummy driver: a driver that does not exist opens no device.
+  expectMessagesThenAnEndOnTime({"Bass init failed! Remembered the bass.dll file?"},
+                                {"SDL_AUDIODRIVER=tessaly-no-such-driver"});
+}
+
+}  // namespace
+}  // namespace tessaly::test
