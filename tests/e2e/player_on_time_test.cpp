@@ -1,6 +1,7 @@
 // The real player without its music and without a sound device: its
 // messages come as boxes, one at a time and in order, and once they are
 // dismissed the show still plays and ends by itself at 81.6 s with status 0.
+// And with "Loop demo" checked, the show plays on past 81.6 s until Escape.
 // "On time" is 81.6 s of music time, which both runs can only reach in as
 // much real time (a missing soundtrack runs on the wall clock; a soundtrack
 // without a device on a silent real-time clock; a shorter soundtrack would
@@ -68,6 +69,18 @@ class PlayerOnTime : public testing::Test {
     EXPECT_EQ(session().messages(), messages) << "no message after the boxes";
   }
 
+  // A soundtrack a little longer than the show, small and quick to make.
+  void writeSoundtrack() {
+    ToneSpec tone;
+    tone.seconds = demoLength + 3.0;
+    tone.rate = 22050;
+    tone.channels = 1;
+    tone.bitrateKbps = 32;
+    std::filesystem::create_directories(folder.file("Data/Sound"));
+    ASSERT_FALSE(
+        makeToneMp3(folder.file("Data/Sound"), "KestruneOriginalSoundtrack", tone).empty());
+  }
+
   TempDir folder;
 
  private:
@@ -82,18 +95,37 @@ TEST_F(PlayerOnTime, WithoutTheMusicFileThreeMessagesComeInOrderAndTheShowEndsOn
 
 TEST_F(PlayerOnTime, WithoutASoundDeviceTheInitMessageComesAndTheShowEndsOnTime) {
   if (!lameAvailable()) GTEST_SKIP() << "needs lame";
-  // A soundtrack longer than the show, small and quick to make.
-  ToneSpec tone;
-  tone.seconds = demoLength + 3.0;
-  tone.rate = 22050;
-  tone.channels = 1;
-  tone.bitrateKbps = 32;
-  std::filesystem::create_directories(folder.file("Data/Sound"));
-  ASSERT_FALSE(
-      makeToneMp3(folder.file("Data/Sound"), "KestruneOriginalSoundtrack", tone).empty());
+  writeSoundtrack();
   // No dummy driver: a driver that does not exist opens no device.
   expectMessagesThenAnEndOnTime({"Bass init failed! Remembered the bass.dll file?"},
                                 {"SDL_AUDIODRIVER=tessaly-no-such-driver"});
+}
+
+TEST_F(PlayerOnTime, WithLoopDemoTheShowPlaysOnPastItsLengthUntilEscape) {
+  if (!lameAvailable()) GTEST_SKIP() << "needs lame";
+  writeSoundtrack();
+  session().start(folder.path(), {"SDL_AUDIODRIVER=dummy"}, true);
+  const std::string dialog = session().waitForDialog();
+  ASSERT_FALSE(dialog.empty()) << "no setup dialog; " << session().describe();
+  session().checkLoopDemo(dialog);
+  const std::string show = session().startShow(dialog);
+  ASSERT_FALSE(show.empty()) << "no full-screen show window; " << session().describe();
+  const Clock::time_point started = Clock::now();
+
+  // Without the loop the show would end at 81.6 s of music; the soundtrack
+  // runs 84.6 s, so by 88 s it has wrapped and the show must still be on.
+  const std::optional<int> early = session().player().wait(88s);
+  const double took = std::chrono::duration<double>(Clock::now() - started).count();
+  ASSERT_FALSE(early.has_value()) << "the looping show ended by itself after " << took
+                                  << " s with status " << *early << "; "
+                                  << session().player().standardError();
+  std::printf("the looping show was still playing %.2f s after it started\n", took);
+
+  ASSERT_TRUE(session().display().pressKey(show, "Escape"));
+  const std::optional<int> status = session().player().wait(30s);
+  ASSERT_TRUE(status.has_value()) << "the player did not end after Escape";
+  EXPECT_EQ(*status, 0) << session().player().standardError();
+  EXPECT_TRUE(session().messages().empty()) << session().player().standardError();
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // full-screen window, Escape to end with status 0; and "Loop demo", with
 // which the show outlives its soundtrack. (Quit, which ends with 255 before
 // any other window, is driven in tests/app/show_setup_dialog_test.cpp; the
-// runs that must end on time are in player_on_time_test.cpp.)
+// runs that must end on time, or play on past it, are in
+// player_on_time_test.cpp.)
 #include "tests/e2e/player_session.h"
 #include "tests/support/sound_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -98,14 +99,11 @@ TEST_F(Player, EnterStartsTheShowWhichRendersFramesAndEscapeEndsItWithZero) {
   endWithEscape(show);
 }
 
-// Looping cannot be shown past 81.6 s of music without waiting that long:
-// the player takes no arguments and reads its time only from the music. So
-// this shows the half that needs the real program: "Loop demo" reaches the
-// player, whose soundtrack (3 s here) wraps and keeps the show moving long
-// past its end, where a soundtrack that does not loop holds its last
-// position and so the last frame. That a looping show never ends by time,
-// also past 81.6 s, is the main loop's end test, driven past 81.6 s in
-// tests/app/main_loop_test.cpp (MainLoop.LoopingNeverEndsByTimeOnlyByEscapeOrClose).
+// "Loop demo" reaches the player, whose soundtrack (3 s here) wraps and
+// keeps the show moving long past its end, where a soundtrack that does not
+// loop holds its last position and so the last frame. The show playing on
+// past 81.6 s takes that long to see, so it is a "long" run, in
+// player_on_time_test.cpp.
 TEST_F(Player, LoopDemoKeepsTheShowMovingLongPastTheEndOfItsSoundtrack) {
   if (!lameAvailable()) GTEST_SKIP() << "needs lame";
   linkProduction(folder.path(), {"Sound"});
