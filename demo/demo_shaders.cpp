@@ -89,7 +89,7 @@ void setParticleDefaults(const ShaderProgram& program) {
   program.setInt("diffuseMap", 0);
 }
 
-struct ProgramSpec {
+struct ProgramRecipe {
   std::unique_ptr<ShaderProgram> DemoShaders::*slot;
   const char* vertexPath;
   const char* fragmentPath;
@@ -97,7 +97,7 @@ struct ProgramSpec {
 };
 
 // Build order.
-constexpr std::array<ProgramSpec, 7> buildOrder = {{
+constexpr std::array<ProgramRecipe, 7> buildOrder = {{
     {&DemoShaders::normalMapShader, "Data/Shaders/NormalMap.vert", "Data/Shaders/NormalMap.frag",
      setLitModelDefaults},
     {&DemoShaders::distortShader, "Data/Shaders/Distort.vert", "Data/Shaders/Distort.frag",
@@ -137,11 +137,11 @@ bool loadDemoShaders() {
     return false;
   }
   DemoShaders& shaders = installedShaders();
-  for (const ProgramSpec& spec : buildOrder) {
-    auto& program = shaders.*spec.slot;
-    program = std::make_unique<ShaderProgram>(spec.vertexPath, spec.fragmentPath);
+  for (const ProgramRecipe& recipe : buildOrder) {
+    auto& program = shaders.*recipe.slot;
+    program = std::make_unique<ShaderProgram>(recipe.vertexPath, recipe.fragmentPath);
     program->use();
-    spec.setDefaults(*program);
+    recipe.setDefaults(*program);
   }
   for (const ProgramCheck& check : checkOrder) {
     if ((shaders.*check.slot)->isCompiled() != 1) {

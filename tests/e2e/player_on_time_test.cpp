@@ -71,7 +71,7 @@ class PlayerOnTime : public testing::Test {
 
   // A soundtrack a little longer than the show, small and quick to make.
   void writeSoundtrack() {
-    ToneSpec tone;
+    Tone tone;
     tone.seconds = demoLength + 3.0;
     tone.rate = 22050;
     tone.channels = 1;

@@ -107,7 +107,7 @@ TEST_F(Player, EnterStartsTheShowWhichRendersFramesAndEscapeEndsItWithZero) {
 TEST_F(Player, LoopDemoKeepsTheShowMovingLongPastTheEndOfItsSoundtrack) {
   if (!lameAvailable()) GTEST_SKIP() << "needs lame";
   linkProduction(folder.path(), {"Sound"});
-  ToneSpec tone;
+  Tone tone;
   tone.seconds = 3.0;
   std::filesystem::create_directories(folder.file("Data/Sound"));
   ASSERT_FALSE(

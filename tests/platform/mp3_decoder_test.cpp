@@ -30,7 +30,7 @@ double rms(const PcmSound& sound, int channel) {
 
 TEST_F(Mp3Decoder, DecodesToStereoAtTheFilesRateWithTheExactLength) {
   struct Case {
-    test::ToneSpec spec;
+    test::Tone tone;
     std::uint64_t frames;
   };
   const Case cases[] = {
@@ -39,18 +39,18 @@ TEST_F(Mp3Decoder, DecodesToStereoAtTheFilesRateWithTheExactLength) {
       {{.rate = 22050, .channels = 1, .seconds = 0.5, .bitrateKbps = 64}, 11025},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.spec.rate << " Hz, " << c.spec.channels << " channel(s)");
+    SCOPED_TRACE(testing::Message() << c.tone.rate << " Hz, " << c.tone.channels << " channel(s)");
     const std::string file =
-        test::makeToneMp3(dir.path(), "tone" + std::to_string(c.spec.rate), c.spec);
+        test::makeToneMp3(dir.path(), "tone" + std::to_string(c.tone.rate), c.tone);
     ASSERT_FALSE(file.empty());
     const std::optional<PcmSound> sound = decodeMp3File(file);
     ASSERT_TRUE(sound.has_value());
-    EXPECT_EQ(sound->rate, c.spec.rate);
+    EXPECT_EQ(sound->rate, c.tone.rate);
     EXPECT_EQ(sound->frames(), c.frames) << "encoder delay and padding removed";
     // A sine at half scale: RMS 0.5 / sqrt(2) of full scale on both channels.
     EXPECT_NEAR(rms(*sound, 0), 0.5 / std::sqrt(2.0) * 32767.0, 600.0);
     EXPECT_NEAR(rms(*sound, 1), 0.5 / std::sqrt(2.0) * 32767.0, 600.0);
-    if (c.spec.channels == 1) {
+    if (c.tone.channels == 1) {
       for (std::uint64_t i = 0; i < sound->frames(); ++i) {
         ASSERT_EQ(sound->samples[i * 2], sound->samples[i * 2 + 1]) << "frame " << i;
       }

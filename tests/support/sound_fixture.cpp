@@ -30,16 +30,16 @@ std::string quoted(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::vector<std::int16_t> synthesiseTone(const ToneSpec& spec) {
-  const auto frames = static_cast<std::size_t>(std::llround(spec.seconds * spec.rate));
-  std::vector<std::int16_t> samples(frames * static_cast<std::size_t>(spec.channels));
+std::vector<std::int16_t> synthesiseTone(const Tone& tone) {
+  const auto frames = static_cast<std::size_t>(std::llround(tone.seconds * tone.rate));
+  std::vector<std::int16_t> samples(frames * static_cast<std::size_t>(tone.channels));
   for (std::size_t i = 0; i < frames; ++i) {
     const double phase =
-        2.0 * std::numbers::pi * spec.frequency * static_cast<double>(i) / spec.rate;
+        2.0 * std::numbers::pi * tone.frequency * static_cast<double>(i) / tone.rate;
     const auto value =
-        static_cast<std::int16_t>(std::lround(spec.amplitude * 32767.0 * std::sin(phase)));
-    for (int c = 0; c < spec.channels; ++c) {
-      samples[i * static_cast<std::size_t>(spec.channels) + static_cast<std::size_t>(c)] = value;
+        static_cast<std::int16_t>(std::lround(tone.amplitude * 32767.0 * std::sin(phase)));
+    for (int c = 0; c < tone.channels; ++c) {
+      samples[i * static_cast<std::size_t>(tone.channels) + static_cast<std::size_t>(c)] = value;
     }
   }
   return samples;
@@ -79,11 +79,11 @@ bool encodeMp3(const std::filesystem::path& wav, const std::filesystem::path& mp
 }
 
 std::string makeToneMp3(const std::filesystem::path& directory, const std::string& name,
-                        const ToneSpec& spec) {
+                        const Tone& tone) {
   const std::filesystem::path wav = directory / (name + ".wav");
   const std::filesystem::path mp3 = directory / (name + ".mp3");
-  writeWav(wav, synthesiseTone(spec), spec.rate, spec.channels);
-  return encodeMp3(wav, mp3, spec.bitrateKbps) ? mp3.string() : std::string();
+  writeWav(wav, synthesiseTone(tone), tone.rate, tone.channels);
+  return encodeMp3(wav, mp3, tone.bitrateKbps) ? mp3.string() : std::string();
 }
 
 }  // namespace tessaly::test

@@ -10,7 +10,7 @@
 
 namespace tessaly::test {
 
-struct ToneSpec {
+struct Tone {
   std::uint32_t rate = 44100;
   int channels = 2;
   double seconds = 1.0;
@@ -20,7 +20,7 @@ struct ToneSpec {
 };
 
 // Interleaved 16-bit samples of a sine (the same on every channel).
-std::vector<std::int16_t> synthesiseTone(const ToneSpec& spec);
+std::vector<std::int16_t> synthesiseTone(const Tone& tone);
 
 // Writes a 16-bit PCM WAV file.
 void writeWav(const std::filesystem::path& path, const std::vector<std::int16_t>& samples,
@@ -36,6 +36,6 @@ bool encodeMp3(const std::filesystem::path& wav, const std::filesystem::path& mp
 // `directory`/<name>.mp3; returns the MP3's path, or an empty string when it
 // could not be made.
 std::string makeToneMp3(const std::filesystem::path& directory, const std::string& name,
-                        const ToneSpec& spec);
+                        const Tone& tone);
 
 }  // namespace tessaly::test

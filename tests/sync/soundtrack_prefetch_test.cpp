@@ -20,7 +20,7 @@ class SoundtrackPrefetchTest : public testing::Test {
  protected:
   void SetUp() override {
     if (!test::lameAvailable()) GTEST_SKIP() << "needs lame";
-    test::ToneSpec tone;
+    test::Tone tone;
     tone.seconds = 0.5;
     path = test::makeToneMp3(dir.path(), "Track", tone);
     ASSERT_FALSE(path.empty());
@@ -51,7 +51,7 @@ TEST_F(SoundtrackPrefetchTest, NothingForAnotherPathAChangedFileAMissingOneOrNoS
   changed.start(path);
   changed.waitUntilDone();
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  test::ToneSpec longer;
+  test::Tone longer;
   longer.seconds = 0.8;
   ASSERT_EQ(test::makeToneMp3(dir.path(), "Track", longer), path);
   EXPECT_EQ(changed.take(path), nullptr);
