@@ -83,10 +83,6 @@ bool initGlew() {
   return true;
 }
 
-bool initRenderState() {
-  return initRenderState(assets::directDecoding());
-}
-
 bool initRenderState(assets::ImageSource& pictures) {
   const DemoConfig& config = demoConfig();
   const Viewport view = letterboxViewport(config.width, config.height);

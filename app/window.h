@@ -2,11 +2,9 @@
 // the GL entry points, and the render state every later pass assumes.
 #pragma once
 
-#include <cstdint>
+#include "assets/image_decoder.h"
 
-namespace tessaly::assets {
-class ImageSource;
-}  // namespace tessaly::assets
+#include <cstdint>
 
 namespace tessaly::app {
 
@@ -41,7 +39,6 @@ bool initGlew();
 // first frame, the post-processing chain and the scan of "Data/" for images.
 // False when the chain could not be made (it has shown its own message).
 // The scan's pictures come from `pictures` (decoded at once by default).
-bool initRenderState();
-bool initRenderState(assets::ImageSource& pictures);
+bool initRenderState(assets::ImageSource& pictures = assets::directDecoding());
 
 }  // namespace tessaly::app

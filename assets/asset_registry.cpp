@@ -73,10 +73,6 @@ void AssetRegistry::drawParticles(std::string_view name) const {
   }
 }
 
-void AssetRegistry::load(const AssetList& list) {
-  load(list, directDecoding());
-}
-
 void AssetRegistry::load(const AssetList& list, ImageSource& images, PreloadTimes* times) {
   for (std::size_t i = 0; i < list.kinds.size(); ++i) {
     const std::string& path = list.paths[i];
@@ -132,10 +128,6 @@ void listAssets(AssetList& list, const std::string& directory) {
       list.kinds.push_back(pattern.kind);
     }
   }
-}
-
-void preloadAssets(AssetRegistry& registry) {
-  preloadAssets(registry, directDecoding());
 }
 
 void preloadAssets(AssetRegistry& registry, ImageSource& images, PreloadTimes* times) {

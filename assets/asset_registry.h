@@ -5,6 +5,7 @@
 // thread that owns the GL context.
 #pragma once
 
+#include "assets/image_decoder.h"
 #include "assets/maya_scene.h"
 
 #include <chrono>
@@ -16,7 +17,6 @@
 
 namespace tessaly::assets {
 
-class ImageSource;
 class Mesh;
 class TextureRegistry;
 
@@ -95,8 +95,8 @@ class AssetRegistry {
   // when unreadable; drawing skips them), Maya files into mayaScene().
   // Pictures come from `images`; `times`, when given, gets each file's
   // time added to its kind.
-  void load(const AssetList& list);
-  void load(const AssetList& list, ImageSource& images, PreloadTimes* times = nullptr);
+  void load(const AssetList& list, ImageSource& images = directDecoding(),
+            PreloadTimes* times = nullptr);
 
   // Deletes the GL objects of every model while the context is current
   // (tests and benchmarks); the player never does. Textures are not touched.
@@ -126,8 +126,8 @@ void listAssets(AssetList& list, const std::string& directory);
 // single files are reported by their loaders and skipped. Pictures come from
 // `images` (decoded here by default); `times`, when given, receives where the
 // time went.
-void preloadAssets(AssetRegistry& registry);
-void preloadAssets(AssetRegistry& registry, ImageSource& images, PreloadTimes* times = nullptr);
+void preloadAssets(AssetRegistry& registry, ImageSource& images = directDecoding(),
+                   PreloadTimes* times = nullptr);
 // The same on assetRegistry().
 void preloadAssets();
 

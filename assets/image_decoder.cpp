@@ -2,10 +2,12 @@
 #include "assets/image_decoder.h"
 
 #include "platform/error_box.h"
+#include "platform/files.h"
 
 #include <IL/il.h>
 
 #include <cstring>
+#include <iterator>
 #include <mutex>
 
 namespace tessaly::assets {
@@ -69,6 +71,14 @@ bool initializeDevilQuietly() {
   }
   initialiseOnce();
   return true;
+}
+
+std::vector<std::string> pictureNames(const std::string& directory) {
+  std::vector<std::string> names = platform::listFiles(directory, "jpg");
+  std::vector<std::string> pngs = platform::listFiles(directory, "png");
+  names.insert(names.end(), std::make_move_iterator(pngs.begin()),
+               std::make_move_iterator(pngs.end()));
+  return names;
 }
 
 ImageSource& directDecoding() {

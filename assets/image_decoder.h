@@ -46,6 +46,11 @@ bool initializeDevil(std::int32_t versionNumber);
 // (it keeps one global current image). Needs initializeDevil first.
 DecodeStatus decodeImage(const std::string& path, DecodedImage& image);
 
+// The names of the pictures directly in `directory`: its "*.jpg" files,
+// then its "*.png" files, each in byte order of names (platform::listFiles).
+// The order in which a directory's pictures are loaded.
+std::vector<std::string> pictureNames(const std::string& directory);
+
 // Where the loaders take decoded pictures from: decodeImage on the calling
 // thread, or pictures decoded ahead of time (PicturePrefetch). Either way
 // the result is exactly what decodeImage gives for the file as it is now.

@@ -18,10 +18,8 @@ constexpr const char* rootDirectory = "Data/";
 
 std::vector<std::string> startupPicturePaths() {
   std::vector<std::string> paths;
-  for (const char* extension : {"jpg", "png"}) {
-    for (const std::string& name : platform::listFiles(rootDirectory, extension)) {
-      paths.push_back(rootDirectory + name);
-    }
+  for (const std::string& name : pictureNames(rootDirectory)) {
+    paths.push_back(rootDirectory + name);
   }
   AssetList list;
   for (const char* directory : assetDirectories) {

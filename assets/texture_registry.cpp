@@ -2,7 +2,6 @@
 #include "assets/texture_registry.h"
 
 #include "platform/error_box.h"
-#include "platform/files.h"
 
 #include <algorithm>
 
@@ -47,10 +46,8 @@ bool TextureRegistry::add(const std::string& path, const std::string& name, Deco
 }
 
 void TextureRegistry::scanDirectory(const std::string& directory, ImageSource& source) {
-  for (const char* extension : {"jpg", "png"}) {
-    for (const std::string& name : platform::listFiles(directory, extension)) {
-      load(directory + name, name, source);
-    }
+  for (const std::string& name : pictureNames(directory)) {
+    load(directory + name, name, source);
   }
   // Stable, so entries of one name keep their load order and find stays
   // "first loaded wins".
