@@ -9,7 +9,7 @@
 #   make test-quick  the same without the long runs: the soak (label "soak")
 #               and the player ending on time (label "long")
 #   make build  set up and build
-#   make bench  build and run the benchmarks
+#   make bench  build (with the benchmarks) and run the benchmarks
 #   make sanitize  build and run the suite under ASan, UBSan (and LSan)
 #   make fuzz   build the fuzz targets with clang and run each for a while
 #   make install PREFIX=P   build, then install into P (default /usr/local)
@@ -43,14 +43,16 @@ test: build
 test-quick: build
 	@./scripts/run-tests $(BUILD) -LE 'soak|long'
 
-bench: build
+bench: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DTESSALY_BENCH=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)
 	@./scripts/run-bench $(BUILD)
 
 sanitize: deps
-	@./scripts/run-sanitized-tests
+	@CMAKE_FLAGS="$(CMAKE_FLAGS)" ./scripts/run-sanitized-tests
 
 fuzz: deps
-	@./scripts/run-fuzz $(FUZZ_SECONDS)
+	@CMAKE_FLAGS="$(CMAKE_FLAGS)" ./scripts/run-fuzz $(FUZZ_SECONDS)
 
 install: build
 	@cmake --install $(BUILD) --prefix "$(PREFIX)"

@@ -1,6 +1,6 @@
 // The display configuration of a run: filled with defaults at start-up,
 // edited by the setup dialog, read by the window, the filter chain and the
-// demo's shader set.
+// demo's shader set. The show holds the one of the run.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +17,5 @@ struct DemoConfig {
   std::int32_t loopDemo = 0;       // non-zero: the music loops and time never ends the demo
   void* instance = nullptr;        // kept for the dialog's sake; unused on Linux
 };
-
-// The one process-wide configuration.
-DemoConfig& demoConfig();
 
 }  // namespace tessaly::app

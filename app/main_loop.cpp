@@ -1,87 +1,94 @@
 // The main loop and the shutdown that follows it.
 #include "app/main_loop.h"
 
-#include "app/demo_config.h"
-#include "demo/frame.h"
-#include "sync/music_player.h"
-#include "sync/sync_track.h"
+#include "app/show.h"
+#include "app/window.h"
 
 #include <GLFW/glfw3.h>
 
 namespace tessaly::app {
 
-long runPasses(LoopServices& services, FrameInputs& inputs, bool loopDemo) {
+void ShowServices::updateAudio() { show_.music.update(); }
+float ShowServices::musicSeconds() { return show_.music.seconds(); }
+double ShowServices::musicRow() { return show_.music.row(); }
+void ShowServices::fetchSpectrum(float* spectrum) { show_.music.fetchSpectrum(spectrum); }
+void ShowServices::pollEvents() { glfwPollEvents(); }
+
+bool ShowServices::escapePressed() {
+  return glfwGetKey(show_.window, GLFW_KEY_ESCAPE) == GLFW_PRESS;
+}
+
+bool ShowServices::closeRequested() {
+  return glfwWindowShouldClose(show_.window) != 0;
+}
+
+void ShowServices::renderFrame() {
+  drawShowFrame(show_, show_.music.seconds());
+  present();
+}
+
+void ShowServices::present() { presentFrame(); }
+
+bool runPass(Show& show, LoopServices& services) {
   bool endFlag = false;
-  long passes = 0;
-  while (true) {
-    services.updateAudio();
-    const float seconds = services.musicSeconds();
-    if (seconds >= demoLength && !loopDemo) {
-      endFlag = true;
-    }
-    inputs.currentRow = services.musicRow();
-    services.fetchSpectrum(inputs.spectrum.data());
-    services.pollEvents();
-    if (services.escapePressed()) {
-      endFlag = true;
-    }
-    if (services.closeRequested()) {
-      endFlag = true;
-    }
-    services.renderFrame();
-    ++passes;
-    if (endFlag) {
-      return passes;
-    }
+  services.updateAudio();
+  const float seconds = services.musicSeconds();
+  if (seconds >= demoLength && show.config.loopDemo == 0) {
+    endFlag = true;
   }
+  show.inputs.currentRow = services.musicRow();
+  services.fetchSpectrum(show.inputs.spectrum.data());
+  services.pollEvents();
+  if (services.escapePressed()) {
+    endFlag = true;
+  }
+  if (services.closeRequested()) {
+    endFlag = true;
+  }
+  services.renderFrame();
+  return endFlag;
+}
+
+long runPasses(Show& show, LoopServices& services) {
+  long passes = 1;
+  while (!runPass(show, services)) {
+    ++passes;
+  }
+  return passes;
 }
 
 namespace {
 
-class PlayerServices final : public LoopServices {
+// The player's services time the first frame as the last step of start-up.
+class PlayerServices final : public ShowServices {
  public:
-  explicit PlayerServices(StartupClock& startup) : startup_(startup) {}
-  void updateAudio() override { sync::MusicPlayer::update(); }
-  float musicSeconds() override { return sync::MusicPlayer::seconds(); }
-  double musicRow() override { return sync::MusicPlayer::row(); }
-  void fetchSpectrum(float* spectrum) override { sync::MusicPlayer::fetchSpectrum(spectrum); }
-  void pollEvents() override { glfwPollEvents(); }
-  bool escapePressed() override {
-    return glfwGetKey(glfwGetCurrentContext(), GLFW_KEY_ESCAPE) == GLFW_PRESS;
-  }
-  bool closeRequested() override {
-    return glfwWindowShouldClose(glfwGetCurrentContext()) != 0;
-  }
-  void renderFrame() override {
-    demo::renderFrame();
+  PlayerServices(Show& show, StartupClock& startup, void (*afterFirstFrame)(Show&))
+      : ShowServices(show), startup_(startup), afterFirstFrame_(afterFirstFrame) {}
+
+ protected:
+  void present() override {
+    ShowServices::present();
     if (firstFrame_) {
       firstFrame_ = false;
       startup_.done(StartupStep::firstFrame);
+      if (afterFirstFrame_ != nullptr) {
+        afterFirstFrame_(show());
+      }
     }
   }
 
  private:
   StartupClock& startup_;
+  void (*afterFirstFrame_)(Show&);
   bool firstFrame_ = true;
 };
 
 }  // namespace
 
-void runMainLoop() {
-  StartupClock startup;
-  runMainLoop(startup);
-}
-
-void runMainLoop(StartupClock& startup) {
-  PlayerServices services(startup);
-  FrameInputs& inputs = frameInputs();
-  runPasses(services, inputs, demoConfig().loopDemo != 0);
-
-  sync::SyncDevice::destroy(inputs.device);
-  inputs.device = nullptr;
-  inputs.tracks.fill(nullptr);
-  sync::MusicPlayer::close();
-  glfwTerminate();
+void runMainLoop(Show& show, StartupClock& startup, void (*afterFirstFrame)(Show&)) {
+  PlayerServices services(show, startup, afterFirstFrame);
+  runPasses(show, services);
+  endShow(show);
 }
 
 }  // namespace tessaly::app

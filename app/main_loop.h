@@ -1,14 +1,17 @@
-// The main loop: one frame per pass until Escape, a close request or, unless
-// looping, the end of the music; then the shutdown.
+// The main loop: one pass after another until Escape, a close request or,
+// unless looping, the end of the music.
 #pragma once
 
-#include "app/frame_inputs.h"
 #include "app/startup_steps.h"
 
 namespace tessaly::app {
 
-// What one pass needs from the outside world. The player uses the music
-// player, GLFW and the frame driver; tests put small fakes behind it.
+struct Show;
+
+// What one pass needs from the outside world: the clock, the window's
+// events and the frame's way to the screen. The player plays the show's
+// music into its window; capture sets the clock itself and reads each frame
+// back; tests put small fakes behind it.
 class LoopServices {
  public:
   virtual ~LoopServices() = default;
@@ -22,14 +25,43 @@ class LoopServices {
   virtual void renderFrame() = 0;                  // draws and presents one frame
 };
 
-// Runs passes until the end flag is set; the pass that sets it still renders.
-// Returns the number of passes run.
-long runPasses(LoopServices& services, FrameInputs& inputs, bool loopDemo);
+// The services of a show in its own window: its music as the clock, GLFW's
+// events and keys, and the frame drawn by the frame driver at the music's
+// time (read once more for the frame), then presented.
+class ShowServices : public LoopServices {
+ public:
+  explicit ShowServices(Show& show) : show_(show) {}
+  void updateAudio() override;
+  float musicSeconds() override;
+  double musicRow() override;
+  void fetchSpectrum(float* spectrum) override;
+  void pollEvents() override;
+  bool escapePressed() override;
+  bool closeRequested() override;
+  void renderFrame() override;
 
-// The player's loop over the real services, then the shutdown: the sync
-// device is destroyed, the music and audio output freed, GLFW terminated.
-// The first pass, up to its present, is the last step `startup` times.
-void runMainLoop();
-void runMainLoop(StartupClock& startup);
+ protected:
+  // Puts the drawn frame on the screen; capture reads it back first.
+  virtual void present();
+  Show& show() { return show_; }
+
+ private:
+  Show& show_;
+};
+
+// One pass of the main loop: the audio refilled, the music time and the
+// end test (81.6 s unless show.config.loopDemo), the row and the spectrum
+// into show.inputs, the window's events, the Escape and close tests, and the
+// frame rendered, which happens even on the pass that ends the show. True
+// when that pass set the end flag.
+bool runPass(Show& show, LoopServices& services);
+
+// Runs passes until one sets the end flag; returns how many ran.
+long runPasses(Show& show, LoopServices& services);
+
+// The player's loop on the show, then its shutdown (endShow). The first
+// pass, up to its present, is the last step `startup` times;
+// `afterFirstFrame`, when given, is called right after it.
+void runMainLoop(Show& show, StartupClock& startup, void (*afterFirstFrame)(Show&) = nullptr);
 
 }  // namespace tessaly::app

@@ -1,27 +1,12 @@
-// The program's start-up in its fixed order, and the process-wide state it
-// owns.
+// The player's run: defaults, setup dialog, the show started, played and
+// ended.
 #pragma once
 
 #include "app/demo_config.h"
-#include "app/startup_steps.h"
-
-namespace tessaly::assets {
-class ImageSource;
-}  // namespace tessaly::assets
 
 namespace tessaly::app {
 
-// The start-up steps from the window to the sync tracks, in their fixed
-// order, with the settings of demoConfig(): window and context (hidden when
-// `visibleWindow` is false), GL entry points, render state with the filter
-// chain, the demo shader set, the asset preload, the sync device with its
-// twenty tracks. False when a step that ends start-up failed (after its
-// message); failures of single assets are shown and start-up goes on. The
-// player then opens the music to play, the capture tool to drive its clock.
-// Pictures come from `pictures` (decoded at their step by default); each
-// step's time goes to `clock`.
-bool startShow(bool visibleWindow);
-bool startShow(bool visibleWindow, assets::ImageSource& pictures, StartupClock& clock);
+struct Show;
 
 // How runProgram starts the show. The player runs with the defaults; the
 // start-up benchmark puts fixed settings in place of the dialog and compares
@@ -34,11 +19,14 @@ struct RunOptions {
   // are made; each step still takes its files, and shows its messages, at
   // its own place in the order.
   bool prefetch = true;
+  // Called with the show once its first frame has been presented (the
+  // start-up benchmark measures memory there, then ends the process).
+  void (*afterFirstFrame)(Show& show) = nullptr;
 };
 
-// Runs the whole program: defaults, setup dialog, startShow, music, watcher, main
-// loop, shutdown. Returns the exit code: 0 after a normal run, -1 after Quit
-// or a failed start-up.
+// Runs the whole program: defaults, setup dialog, startShow with the music
+// and the watcher, the main loop, endShow. Returns the exit code: 0 after a
+// normal run, -1 after Quit or a failed start-up.
 int runProgram(const RunOptions& options = {});
 
 }  // namespace tessaly::app

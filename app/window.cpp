@@ -1,9 +1,8 @@
 // Window, context and initial render state.
 #include "app/window.h"
 
-#include "app/demo_config.h"
 #include "app/program_icon.h"
-#include "assets/texture_registry.h"
+#include "app/show.h"
 #include "platform/error_box.h"
 #include "platform/window_icon.h"
 #include "render/gl.h"
@@ -30,8 +29,7 @@ void glfwErrorHandler(int /*code*/, const char* description) {
   std::fflush(stderr);
 }
 
-bool createWindow(std::int32_t width, std::int32_t height, bool visible) {
-  const DemoConfig& config = demoConfig();
+bool createWindow(const DemoConfig& config, const WindowOptions& options) {
   glfwSetErrorCallback(glfwErrorHandler);
   if (glfwInit() == GLFW_FALSE) {
     platform::showErrorBox("Unable to initialize GLFW!");
@@ -40,14 +38,14 @@ bool createWindow(std::int32_t width, std::int32_t height, bool visible) {
   // GLFW keeps hints between windows; start from its defaults so only the
   // hints below apply.
   glfwDefaultWindowHints();
-  glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+  glfwWindowHint(GLFW_RESIZABLE, options.resizable ? GLFW_TRUE : GLFW_FALSE);
   glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
   glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
   glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
   if (config.multisampling != 0) {
     glfwWindowHint(GLFW_SAMPLES, 4);
   }
-  if (!visible) {
+  if (!options.visible) {
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
   }
 
@@ -57,7 +55,8 @@ bool createWindow(std::int32_t width, std::int32_t height, bool visible) {
     monitor = glfwGetPrimaryMonitor();
     failure = "Unable to open screen!";
   }
-  GLFWwindow* window = glfwCreateWindow(width, height, windowTitle, monitor, nullptr);
+  GLFWwindow* window =
+      glfwCreateWindow(config.width, config.height, windowTitle, monitor, nullptr);
   if (window == nullptr) {
     platform::showErrorBox(failure);
     return false;
@@ -83,8 +82,8 @@ bool initGlew() {
   return true;
 }
 
-bool initRenderState(assets::ImageSource& pictures) {
-  const DemoConfig& config = demoConfig();
+bool initRenderState(Show& show, assets::ImageSource& pictures) {
+  const DemoConfig& config = show.config;
   const Viewport view = letterboxViewport(config.width, config.height);
   glViewport(view.x, view.y, view.width, view.height);
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -99,14 +98,28 @@ bool initRenderState(assets::ImageSource& pictures) {
   glfwSwapBuffers(glfwGetCurrentContext());
 
   // The chain's targets remember the viewport set above and restore it.
-  const render::PostFilter* filter =
-      render::createPostFilter(config.multisampling, config.width, config.height);
-  if (filter->failed) {
+  show.filter =
+      std::make_unique<render::PostFilter>(config.multisampling, config.width, config.height);
+  if (show.filter->failed()) {
     return false;
   }
   // Top-level pictures, among them "Loading.jpg" for the loading screen.
-  assets::rootTextures().scanDirectory("Data/", pictures);
+  show.rootTextures.scanDirectory("Data/", pictures);
   return true;
+}
+
+void presentFrame() {
+  glfwSwapBuffers(glfwGetCurrentContext());
+}
+
+void drawLoadingScreen(const render::PostFilter& filter, GLuint picture) {
+  if (filter.failed()) {
+    return;
+  }
+  render::PostFilter::clear();
+  filter.filterProgram().use();
+  filter.draw(picture, 1.0f);
+  presentFrame();
 }
 
 }  // namespace tessaly::app

@@ -2,11 +2,19 @@
 // the GL entry points, and the render state every later pass assumes.
 #pragma once
 
+#include "app/demo_config.h"
 #include "assets/image_decoder.h"
+#include "render/gl.h"
 
 #include <cstdint>
 
+namespace tessaly::render {
+class PostFilter;
+}  // namespace tessaly::render
+
 namespace tessaly::app {
+
+struct Show;
 
 inline constexpr const char* windowTitle = "Tessaly demosystem";
 
@@ -26,19 +34,37 @@ Viewport letterboxViewport(std::int32_t width, std::int32_t height);
 // newline and no code.
 void glfwErrorHandler(int code, const char* description);
 
-// Initialises GLFW and opens the window of the given size with the hints and
-// modes of demoConfig(). False after its message ("Unable to initialize
-// GLFW!", "Unable to open screen!" or "Unable to open window!"). `visible`
-// false opens it hidden, for rendering that nobody watches (capture, tests).
-bool createWindow(std::int32_t width, std::int32_t height, bool visible = true);
+struct WindowOptions {
+  // False opens the window hidden, for rendering that nobody watches
+  // (capture, tests).
+  bool visible = true;
+  // The player's window keeps its size; the studio's can be resized.
+  bool resizable = false;
+};
+
+// Initialises GLFW and opens the window of config.width x config.height with
+// the hints and modes of `config`, its context current. False after its
+// message ("Unable to initialize GLFW!", "Unable to open screen!" or "Unable
+// to open window!").
+bool createWindow(const DemoConfig& config, const WindowOptions& options = {});
 
 // Loads the GL entry points. False after "Unable to initialize GLEW!".
 bool initGlew();
 
 // Viewport, clear colour, depth test, the one vertex array object, a black
-// first frame, the post-processing chain and the scan of "Data/" for images.
-// False when the chain could not be made (it has shown its own message).
-// The scan's pictures come from `pictures` (decoded at once by default).
-bool initRenderState(assets::ImageSource& pictures = assets::directDecoding());
+// first frame, the show's post-processing chain and the scan of "Data/" into
+// its root textures, for the size in show.config. False when the chain could
+// not be made (it has shown its own message). The scan's pictures come from
+// `pictures` (decoded at once by default).
+bool initRenderState(Show& show, assets::ImageSource& pictures = assets::directDecoding());
+
+// Presents the finished frame: swaps the buffers of the current context's
+// window.
+void presentFrame();
+
+// The loading screen: `picture` ("Loading.jpg", or 0 when there is none)
+// over the whole view through the filter program, presented at once.
+// Nothing when the chain failed.
+void drawLoadingScreen(const render::PostFilter& filter, GLuint picture);
 
 }  // namespace tessaly::app

@@ -5,7 +5,6 @@
 #include "assets/mesh.h"
 #include "assets/texture_registry.h"
 #include "platform/files.h"
-#include "render/post_filter.h"
 
 namespace tessaly::assets {
 
@@ -26,25 +25,12 @@ constexpr Pattern patterns[] = {
     {"ma", mayaAsset},
 };
 
-void drawLoadingScreen(TextureRegistry& rootTextures) {
-  const render::PostFilter* filter = render::postFilter();
-  if (filter == nullptr || filter->failed) {
-    return;
-  }
-  render::PostFilter::clear();
-  filter->filterProgram->use();
-  filter->draw(rootTextures.find(loadingPictureName), 1.0f);
-  render::PostFilter::present();
-}
-
 }  // namespace
 
 ModelRegistry::ModelRegistry() = default;
 ModelRegistry::~ModelRegistry() = default;
 ModelRegistry::ModelRegistry(ModelRegistry&&) noexcept = default;
 ModelRegistry& ModelRegistry::operator=(ModelRegistry&&) noexcept = default;
-
-AssetRegistry::AssetRegistry() : AssetRegistry(assets::rootTextures(), assets::textures()) {}
 
 AssetRegistry::AssetRegistry(TextureRegistry& rootTextures, TextureRegistry& textures)
     : rootTextures_(&rootTextures), textures_(&textures) {}
@@ -105,17 +91,6 @@ void AssetRegistry::load(const AssetList& list, ImageSource& images, PreloadTime
   }
 }
 
-void AssetRegistry::releaseModels() {
-  for (const std::unique_ptr<Mesh>& mesh : models_.meshes) {
-    mesh->release();
-  }
-}
-
-AssetRegistry& assetRegistry() {
-  static AssetRegistry registry;
-  return registry;
-}
-
 void listAssets(AssetList& list, const std::string& directory) {
   for (const Pattern& pattern : patterns) {
     for (std::string& name : platform::listFiles(directory, pattern.extension)) {
@@ -130,9 +105,12 @@ void listAssets(AssetList& list, const std::string& directory) {
   }
 }
 
-void preloadAssets(AssetRegistry& registry, ImageSource& images, PreloadTimes* times) {
+void preloadAssets(AssetRegistry& registry, const LoadingScreen& loadingScreen,
+                   ImageSource& images, PreloadTimes* times) {
   const auto start = Clock::now();
-  drawLoadingScreen(registry.rootTextures());
+  if (loadingScreen) {
+    loadingScreen(registry.rootTextures());
+  }
   AssetList list;
   for (const char* directory : assetDirectories) {
     listAssets(list, directory);
@@ -141,10 +119,6 @@ void preloadAssets(AssetRegistry& registry, ImageSource& images, PreloadTimes* t
     times->loadingScreen += Clock::now() - start;
   }
   registry.load(list, images, times);
-}
-
-void preloadAssets() {
-  preloadAssets(assetRegistry());
 }
 
 }  // namespace tessaly::assets

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,7 +25,7 @@ class TextureRegistry;
 // the file name each was registered under.
 struct ModelRegistry {
   ModelRegistry();
-  ~ModelRegistry();  // makes no GL call (see Mesh)
+  ~ModelRegistry();
   ModelRegistry(ModelRegistry&&) noexcept;
   ModelRegistry& operator=(ModelRegistry&&) noexcept;
 
@@ -67,11 +68,8 @@ inline constexpr const char* loadingPictureName = "Loading.jpg";
 
 class AssetRegistry {
  public:
-  // A registry on the two process-wide texture registries (rootTextures(),
-  // textures()), with no models and an empty Maya scene.
-  AssetRegistry();
-  // A registry on texture registries of the caller's (tests, benchmarks);
-  // they must outlive it.
+  // A registry on two texture registries of the caller's (the show's own),
+  // which must outlive it, with no models and an empty Maya scene.
   AssetRegistry(TextureRegistry& rootTextures, TextureRegistry& textures);
   ~AssetRegistry();
   AssetRegistry(const AssetRegistry&) = delete;
@@ -98,10 +96,6 @@ class AssetRegistry {
   void load(const AssetList& list, ImageSource& images = directDecoding(),
             PreloadTimes* times = nullptr);
 
-  // Deletes the GL objects of every model while the context is current
-  // (tests and benchmarks); the player never does. Textures are not touched.
-  void releaseModels();
-
  private:
   TextureRegistry* rootTextures_;
   TextureRegistry* textures_;
@@ -109,26 +103,23 @@ class AssetRegistry {
   MayaScene mayaScene_;
 };
 
-// The one process-wide registry. Destroyed at exit without any GL call, so
-// it may outlive the context.
-AssetRegistry& assetRegistry();
-
 // Appends the images ("jpg", then "png"), models ("obj") and Maya scenes
 // ("ma") of one directory, given with its trailing '/', to `list`, each
 // extension's files in byte order of names. A missing directory appends
 // nothing, silently.
 void listAssets(AssetList& list, const std::string& directory);
 
-// Draws the loading screen once (the post-processing chain's filterProgram
-// with "Loading.jpg" from rootTextures, or texture 0 when it is absent,
-// presented at once; skipped when there is no chain), then lists
+// What the preload shows while it works: draws and presents the loading
+// screen (the owner knows the filter chain and the window).
+using LoadingScreen = std::function<void(const TextureRegistry& rootTextures)>;
+
+// Draws the loading screen once through `loadingScreen` (given the root
+// textures, which hold "Loading.jpg"; nothing when it is empty), then lists
 // assetDirectories and loads every file into the registry. Failures of
 // single files are reported by their loaders and skipped. Pictures come from
 // `images` (decoded here by default); `times`, when given, receives where the
 // time went.
-void preloadAssets(AssetRegistry& registry, ImageSource& images = directDecoding(),
-                   PreloadTimes* times = nullptr);
-// The same on assetRegistry().
-void preloadAssets();
+void preloadAssets(AssetRegistry& registry, const LoadingScreen& loadingScreen,
+                   ImageSource& images = directDecoding(), PreloadTimes* times = nullptr);
 
 }  // namespace tessaly::assets

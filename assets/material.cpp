@@ -5,37 +5,22 @@ namespace tessaly::assets {
 
 namespace {
 
-std::unique_ptr<render::RenderTarget> swatch(const glm::vec3& color) {
-  return render::createSolidColorTarget(glm::vec4(color, 1.0f));
+render::RenderTarget swatch(const glm::vec3& color) {
+  return render::RenderTarget::solidColor(glm::vec4(color, 1.0f));
 }
 
 }  // namespace
 
-Material::Material(const MaterialData& materialValues) : values(materialValues) {
-  // Only the last colour line of each kind counts, so one clear with the
-  // final colour paints what clearing once per line would leave.
-  ambientSwatch = swatch(values.ambient);
-  diffuseSwatch = swatch(values.diffuse);
-  emissiveSwatch = swatch(values.emissive);
-  specularSwatch = swatch(values.specular);
+// Only the last colour line of each kind counts, so one clear with the final
+// colour paints what clearing once per line would leave. The members are
+// declared in painting order: ambient, diffuse, emissive, specular.
+Material::Material(const MaterialData& materialValues)
+    : values(materialValues),
+      ambientSwatch_(swatch(values.ambient)),
+      diffuseSwatch_(swatch(values.diffuse)),
+      emissiveSwatch_(swatch(values.emissive)),
+      specularSwatch_(swatch(values.specular)) {
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-}
-
-void Material::release() {
-  for (const auto* target : {&ambientSwatch, &diffuseSwatch, &specularSwatch, &emissiveSwatch}) {
-    if (*target) {
-      (*target)->release();
-    }
-  }
-}
-
-void readMaterialLibrary(const std::string& path, std::vector<Material>& materials) {
-  std::vector<MaterialData> read;
-  readMaterialLibrary(path, read);
-  materials.reserve(materials.size() + read.size());
-  for (const MaterialData& values : read) {
-    materials.emplace_back(values);
-  }
 }
 
 }  // namespace tessaly::assets

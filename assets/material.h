@@ -7,10 +7,6 @@
 #include "assets/mtl_reader.h"
 #include "render/render_target.h"
 
-#include <memory>
-#include <string>
-#include <vector>
-
 namespace tessaly::assets {
 
 class Material {
@@ -19,25 +15,25 @@ class Material {
   // each a single-sample 1x1 target cleared to (colour, 1) from `values`,
   // then sets the clear colour back to (0, 0, 0, 0).
   explicit Material(const MaterialData& values);
-
-  // Deletes the swatches' GL objects while the context is current. The
-  // player never does (its materials live until the process ends); the
-  // destructor makes no GL call, so a material may outlive the context.
-  void release();
+  // Owns its swatches: moving hands them over, destruction deletes their GL
+  // objects (when a context is current).
+  Material(Material&&) noexcept = default;
+  Material& operator=(Material&&) noexcept = default;
 
   // Name, colours as read, shininess, opacity, illumination and the seven
   // map names (empty: no map).
   MaterialData values;
 
-  std::unique_ptr<render::RenderTarget> ambientSwatch;   // "Ka"
-  std::unique_ptr<render::RenderTarget> diffuseSwatch;   // "Kd"
-  std::unique_ptr<render::RenderTarget> specularSwatch;  // "Ks"
-  std::unique_ptr<render::RenderTarget> emissiveSwatch;  // "Ke"
-};
+  const render::RenderTarget& ambientSwatch() const { return ambientSwatch_; }    // "Ka"
+  const render::RenderTarget& diffuseSwatch() const { return diffuseSwatch_; }    // "Kd"
+  const render::RenderTarget& specularSwatch() const { return specularSwatch_; }  // "Ks"
+  const render::RenderTarget& emissiveSwatch() const { return emissiveSwatch_; }  // "Ke"
 
-// Reads the MTL library at `path` and appends one painted Material per
-// "newmtl" entry, in file order. A library that cannot be opened appends
-// nothing and reports nothing.
-void readMaterialLibrary(const std::string& path, std::vector<Material>& materials);
+ private:
+  render::RenderTarget ambientSwatch_;
+  render::RenderTarget diffuseSwatch_;
+  render::RenderTarget emissiveSwatch_;
+  render::RenderTarget specularSwatch_;
+};
 
 }  // namespace tessaly::assets

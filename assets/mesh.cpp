@@ -13,12 +13,6 @@ namespace {
 constexpr const char* vertexBufferMessage = "Error generating VBO!";
 constexpr const char* indexBufferMessage = "Error generating VBO-index!";
 
-void fillWithBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
-  glBufferData(target, size, data, usage);
-}
-
-BufferFill currentFill = fillWithBufferData;
-
 bool needsDefaultMaterial(const ObjData& data) {
   return std::any_of(data.batches.begin(), data.batches.end(), [&](const DrawBatch& batch) {
     return batch.material < 0 || static_cast<std::size_t>(batch.material) >= data.materials.size();
@@ -27,17 +21,11 @@ bool needsDefaultMaterial(const ObjData& data) {
 
 }  // namespace
 
-BufferFill setBufferFill(BufferFill fill) {
-  const BufferFill previous = currentFill;
-  currentFill = fill != nullptr ? fill : fillWithBufferData;
-  return previous;
-}
-
 Mesh::Mesh(const std::string& path) {
   if (!path.empty()) {
     load(path);
   }
-  defaultBumpTarget_ = render::createSolidColorTarget(glm::vec4(0.0f));
+  defaultBumpTarget_.emplace(render::RenderTarget::solidColor(glm::vec4(0.0f)));
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
 }
 
@@ -54,7 +42,7 @@ bool Mesh::load(const std::string& path) {
     materials_.emplace_back(values);
   }
   if (needsDefaultMaterial(data_)) {
-    defaultMaterial_ = std::make_unique<Material>(assets::defaultMaterial());
+    defaultMaterial_.emplace(assets::defaultMaterial());
   }
   isLoaded_ = upload();
   return isLoaded_;
@@ -62,25 +50,12 @@ bool Mesh::load(const std::string& path) {
 
 void Mesh::clear() {
   deleteBuffers();
-  for (Material& material : materials_) {
-    material.release();
-  }
   materials_.clear();
-  if (defaultMaterial_) {
-    defaultMaterial_->release();
-    defaultMaterial_.reset();
-  }
+  defaultMaterial_.reset();
   const std::string path = std::move(data_.path);
   data_ = ObjData{};
   data_.path = path;
   isLoaded_ = false;
-}
-
-void Mesh::release() {
-  clear();
-  if (defaultBumpTarget_) {
-    defaultBumpTarget_->release();
-  }
 }
 
 const Material& Mesh::materialOf(const DrawBatch& batch) const {
@@ -90,20 +65,19 @@ const Material& Mesh::materialOf(const DrawBatch& batch) const {
   return *defaultMaterial_;
 }
 
-GLuint Mesh::uploadBuffer(const void* bytes, std::size_t size, const char* message) {
-  GLuint buffer = 0;
-  glGenBuffers(1, &buffer);
-  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+render::BufferObject Mesh::uploadBuffer(const void* bytes, std::size_t size,
+                                        const char* message) {
+  render::BufferObject buffer = render::generateBuffer();
+  glBindBuffer(GL_ARRAY_BUFFER, buffer.name());
   const auto requested = static_cast<GLsizeiptr>(size);
-  currentFill(GL_ARRAY_BUFFER, requested, bytes, GL_STATIC_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, requested, bytes, GL_STATIC_DRAW);
   // 64-bit, so a buffer past 2 GiB is not mistaken for a short one.
   GLint64 stored = -1;
   glGetBufferParameteri64v(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &stored);
   if (stored != requested) {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glDeleteBuffers(1, &buffer);
+    buffer.reset();
     platform::showErrorBox(message);
-    return 0;
   }
   return buffer;
 }
@@ -112,7 +86,7 @@ bool Mesh::upload() {
   if (data_.isPointCloud) {
     const std::vector<float>& points = data_.pointData;
     vertexBuffer_ = uploadBuffer(points.data(), points.size() * sizeof(float), vertexBufferMessage);
-    if (vertexBuffer_ == 0) {
+    if (vertexBuffer() == 0) {
       return false;
     }
     bufferFloats_ = points.size();
@@ -120,13 +94,13 @@ bool Mesh::upload() {
     const std::vector<float>& vertices = data_.vertexData;
     vertexBuffer_ =
         uploadBuffer(vertices.data(), vertices.size() * sizeof(float), vertexBufferMessage);
-    if (vertexBuffer_ == 0) {
+    if (vertexBuffer() == 0) {
       return false;
     }
     const std::vector<std::uint32_t>& indices = data_.indexData;
     indexBuffer_ = uploadBuffer(indices.data(), indices.size() * sizeof(std::uint32_t),
                                 indexBufferMessage);
-    if (indexBuffer_ == 0) {
+    if (indexBuffer() == 0) {
       // A model without its index list cannot be drawn: nothing stays.
       deleteBuffers();
       return false;
@@ -138,12 +112,8 @@ bool Mesh::upload() {
 }
 
 void Mesh::deleteBuffers() {
-  const GLuint buffers[] = {vertexBuffer_, indexBuffer_};
-  if (vertexBuffer_ != 0 || indexBuffer_ != 0) {
-    glDeleteBuffers(2, buffers);
-  }
-  vertexBuffer_ = 0;
-  indexBuffer_ = 0;
+  vertexBuffer_.reset();
+  indexBuffer_.reset();
   bufferFloats_ = 0;
 }
 

@@ -19,10 +19,10 @@
 
 #include "assets/material.h"
 #include "assets/obj_reader.h"
-#include "render/gl.h"
+#include "render/gl_object.h"
 #include "render/render_target.h"
 
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,17 +45,17 @@ class Mesh {
   // unreadable file leaves the mesh not loaded), then creates
   // defaultBumpTarget, a 1x1 target cleared to (0, 0, 0, 0).
   explicit Mesh(const std::string& path = {});
-  // Makes no GL call (a process-wide mesh may outlive the context); GL
-  // objects go only through release().
-  ~Mesh() = default;
-  Mesh(const Mesh&) = delete;
-  Mesh& operator=(const Mesh&) = delete;
+  // Owns its buffers, swatches and targets: moving hands them over,
+  // destruction deletes them (when a context is current).
+  Mesh(Mesh&&) noexcept = default;
+  Mesh& operator=(Mesh&&) noexcept = default;
 
   // Reads the OBJ file and its material libraries, paints the materials and
-  // uploads the buffers. False, with nothing changed but path(), when the
-  // file cannot be opened (nothing reported). False after "Error generating
-  // VBO!" or "Error generating VBO-index!" when a buffer did not take its
-  // data; the mesh is then not loaded, so drawing skips it.
+  // uploads the buffers, replacing (and deleting) what the mesh held. False,
+  // with nothing changed but path(), when the file cannot be opened (nothing
+  // reported). False after "Error generating VBO!" or "Error generating
+  // VBO-index!" when a buffer did not take its data; the mesh is then not
+  // loaded, so drawing skips it.
   bool load(const std::string& path);
 
   // Empties the mesh: records, groups, batches and materials go (with the
@@ -83,14 +83,10 @@ class Mesh {
   // draws no points but leaves the same state.
   void drawParticles() const;
 
-  // Deletes every GL object of the mesh while the context is current
-  // (tests and benchmarks); the player never does.
-  void release();
-
   bool isLoaded() const { return isLoaded_; }
   bool isPointCloud() const { return data_.isPointCloud; }
-  GLuint vertexBuffer() const { return vertexBuffer_; }
-  GLuint indexBuffer() const { return indexBuffer_; }
+  GLuint vertexBuffer() const { return vertexBuffer_.name(); }
+  GLuint indexBuffer() const { return indexBuffer_.name(); }
   const std::string& path() const { return path_; }
   const ObjData& data() const { return data_; }
   // One per material the libraries defined, in their order.
@@ -105,8 +101,10 @@ class Mesh {
  private:
   bool upload();
   // Generates a buffer, fills it through the array-buffer target and checks
-  // its size; deletes it and shows `message` on a mismatch. 0 on failure.
-  static GLuint uploadBuffer(const void* bytes, std::size_t size, const char* message);
+  // its size; deletes it and shows `message` on a mismatch. Owns nothing on
+  // failure.
+  static render::BufferObject uploadBuffer(const void* bytes, std::size_t size,
+                                           const char* message);
   void deleteBuffers();
   void bindMaterial(const Material& material) const;
   void bindUnit(GLenum unit, const std::string& mapName, GLuint fallback) const;
@@ -114,23 +112,17 @@ class Mesh {
   void drawPointCloud() const;
 
   const TextureRegistry* textureRegistry_ = nullptr;
-  std::unique_ptr<render::RenderTarget> defaultBumpTarget_;
+  std::optional<render::RenderTarget> defaultBumpTarget_;
   ObjData data_;
   std::vector<Material> materials_;
   // Made only when a batch has no material of its own.
-  std::unique_ptr<Material> defaultMaterial_;
+  std::optional<Material> defaultMaterial_;
   bool isLoaded_ = false;
-  GLuint vertexBuffer_ = 0;
-  GLuint indexBuffer_ = 0;
+  render::BufferObject vertexBuffer_;
+  render::BufferObject indexBuffer_;
   // Floats the vertex buffer holds: what drawParticles may read.
   std::size_t bufferFloats_ = 0;
   std::string path_;
 };
-
-// How the upload fills a buffer's storage: glBufferData. Tests stand in a
-// fill that stores fewer bytes than asked, to see the size check at work;
-// null restores glBufferData. Returns the fill that was in use.
-using BufferFill = void (*)(GLenum target, GLsizeiptr size, const void* data, GLenum usage);
-BufferFill setBufferFill(BufferFill fill);
 
 }  // namespace tessaly::assets

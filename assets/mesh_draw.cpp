@@ -47,10 +47,10 @@ void Mesh::draw() const {
 }
 
 void Mesh::drawModel() const {
-  pointAttribute(positionAttribute, vertexBuffer_, 3, vertexStride, 0);
-  pointAttribute(texCoordAttribute, vertexBuffer_, 2, vertexStride, texCoordOffset);
-  pointAttribute(normalAttribute, vertexBuffer_, 3, vertexStride, normalOffset);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+  pointAttribute(positionAttribute, vertexBuffer(), 3, vertexStride, 0);
+  pointAttribute(texCoordAttribute, vertexBuffer(), 2, vertexStride, texCoordOffset);
+  pointAttribute(normalAttribute, vertexBuffer(), 3, vertexStride, normalOffset);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer());
 
   for (const DrawBatch& batch : data_.batches) {
     bindMaterial(materialOf(batch));
@@ -69,11 +69,11 @@ void Mesh::drawModel() const {
 
 void Mesh::bindMaterial(const Material& material) const {
   const MaterialData& maps = material.values;
-  bindUnit(1, maps.ambientMap, material.ambientSwatch->colorTexture);
-  bindUnit(2, maps.bumpMap, defaultBumpTarget_->colorTexture);
-  bindUnit(3, maps.diffuseMap, material.diffuseSwatch->colorTexture);
-  bindUnit(4, maps.emissiveMap, material.emissiveSwatch->colorTexture);
-  bindUnit(5, maps.shininessMap, material.specularSwatch->colorTexture);
+  bindUnit(1, maps.ambientMap, material.ambientSwatch().colorTexture());
+  bindUnit(2, maps.bumpMap, defaultBumpTarget_->colorTexture());
+  bindUnit(3, maps.diffuseMap, material.diffuseSwatch().colorTexture());
+  bindUnit(4, maps.emissiveMap, material.emissiveSwatch().colorTexture());
+  bindUnit(5, maps.shininessMap, material.specularSwatch().colorTexture());
   bindUnit(6, maps.specularMap, 0);
   bindUnit(7, maps.opacityMap, 0);
 }
@@ -92,10 +92,10 @@ void Mesh::drawPointCloud() const {
   // then the data written into it.
   const std::vector<float>& points = data_.pointData;
   const auto bytes = static_cast<GLsizeiptr>(points.size() * sizeof(float));
-  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer());
   glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
   glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, points.data());
-  pointAttribute(positionAttribute, vertexBuffer_, 3, 0, 0);
+  pointAttribute(positionAttribute, vertexBuffer(), 3, 0, 0);
 
   glPointSize(pointCloudPointSize);
   glEnable(GL_BLEND);
@@ -110,8 +110,8 @@ void Mesh::drawParticles() const {
   // failed to upload none).
   const std::size_t points = std::min(data_.positions.size(), bufferFloats_ / 3);
   if (points > 0) {
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-    pointAttribute(positionAttribute, vertexBuffer_, 3, 0, 0);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer());
+    pointAttribute(positionAttribute, vertexBuffer(), 3, 0, 0);
   }
 
   glPointSize(particlePointSize);

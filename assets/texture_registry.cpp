@@ -18,21 +18,9 @@ bool fitsTextureLimit(const DecodedImage& image) {
   return image.width > 0 && image.height > 0 && image.width <= maxSide && image.height <= maxSide;
 }
 
-}  // namespace
-
-TextureRegistry::TextureRegistry() {
-  initializeDevil();
-}
-
-bool TextureRegistry::load(const std::string& path, const std::string& name,
-                           ImageSource& source) {
-  DecodedImage image;
-  const DecodeStatus status = source.decode(path, image);
-  return add(path, name, status, image);
-}
-
-bool TextureRegistry::add(const std::string& path, const std::string& name, DecodeStatus status,
-                          const DecodedImage& image) {
+// Whether a decoded picture can become a texture; shows the message a
+// failure calls for.
+bool usable(const std::string& name, DecodeStatus status, const DecodedImage& image) {
   if (status == DecodeStatus::conversionFailed) {
     platform::showErrorBox(platform::formatMessage(conversionFailedMessage, name));
     return false;
@@ -41,24 +29,65 @@ bool TextureRegistry::add(const std::string& path, const std::string& name, Deco
     platform::showErrorBox(platform::formatMessage(loadFailedMessage, name));
     return false;
   }
-  entries_.push_back(TextureEntry{name, path, uploadTexture(image)});
+  return true;
+}
+
+}  // namespace
+
+bool TextureRegistry::load(const std::string& path, const std::string& name,
+                           ImageSource& source) {
+  initializeDevil();
+  DecodedImage image;
+  const DecodeStatus status = source.decode(path, image);
+  return add(path, name, status, image);
+}
+
+bool TextureRegistry::add(const std::string& path, const std::string& name, DecodeStatus status,
+                          const DecodedImage& image) {
+  if (!usable(name, status, image)) {
+    return false;
+  }
+  entries_.emplace_back(name, path, uploadTexture(image));
+  return true;
+}
+
+bool TextureRegistry::replace(const std::string& path, DecodeStatus status,
+                              const DecodedImage& image) {
+  const auto loaded = std::find_if(entries_.begin(), entries_.end(),
+                                   [&](const TextureEntry& entry) { return entry.path() == path; });
+  if (loaded == entries_.end() || !usable(loaded->name(), status, image)) {
+    return false;
+  }
+  for (TextureEntry& entry : entries_) {
+    if (entry.path_ != path) {
+      continue;
+    }
+    const bool showsOwn = entry.glName_ == entry.texture_.name();
+    entry.texture_ = uploadTexture(image);
+    if (showsOwn) {
+      entry.glName_ = entry.texture_.name();
+    }
+  }
   return true;
 }
 
 void TextureRegistry::scanDirectory(const std::string& directory, ImageSource& source) {
+  // DevIL's check and its message belong to this step even when the
+  // directory holds no picture.
+  initializeDevil();
   for (const std::string& name : pictureNames(directory)) {
     load(directory + name, name, source);
   }
   // Stable, so entries of one name keep their load order and find stays
   // "first loaded wins".
   std::stable_sort(entries_.begin(), entries_.end(),
-                   [](const TextureEntry& a, const TextureEntry& b) { return a.name < b.name; });
+                   [](const TextureEntry& a, const TextureEntry& b) { return a.name_ < b.name_; });
 }
 
 GLuint TextureRegistry::find(std::string_view name) const {
   for (const TextureEntry& entry : entries_) {
-    if (entry.name == name) {
-      return entry.glName;
+    if (entry.name_ == name) {
+      return entry.glName_;
     }
   }
   return 0;
@@ -66,16 +95,15 @@ GLuint TextureRegistry::find(std::string_view name) const {
 
 void TextureRegistry::setTexture(std::string_view name, GLuint glName) {
   for (TextureEntry& entry : entries_) {
-    if (entry.name == name) {
-      entry.glName = glName;
+    if (entry.name_ == name) {
+      entry.glName_ = glName;
     }
   }
 }
 
-GLuint uploadTexture(const DecodedImage& image) {
-  GLuint texture = 0;
-  glGenTextures(1, &texture);
-  glBindTexture(GL_TEXTURE_2D, texture);
+render::TextureObject uploadTexture(const DecodedImage& image) {
+  render::TextureObject texture = render::generateTexture();
+  glBindTexture(GL_TEXTURE_2D, texture.name());
   // Tightly packed rows of 4-byte texels (GL's defaults, in case a caller
   // changed them).
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -88,16 +116,6 @@ GLuint uploadTexture(const DecodedImage& image) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
   glGenerateMipmap(GL_TEXTURE_2D);
   return texture;
-}
-
-TextureRegistry& rootTextures() {
-  static TextureRegistry registry;
-  return registry;
-}
-
-TextureRegistry& textures() {
-  static TextureRegistry registry;
-  return registry;
 }
 
 }  // namespace tessaly::assets

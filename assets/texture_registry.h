@@ -1,11 +1,12 @@
 // Textures loaded from PNG and JPEG files, kept in load order and found by
-// their bare file name. Two registries exist for the whole run: rootTextures
-// (the top level of "Data/", scanned at start-up) and textures (filled by the
-// asset preload). GL work happens on the thread that owns the context.
+// their bare file name. A show has two: its root textures (the top level of
+// "Data/", scanned at start-up) and its textures (filled by the asset
+// preload). A registry owns its textures. GL work happens on the thread that
+// owns the context.
 #pragma once
 
 #include "assets/image_decoder.h"
-#include "render/gl.h"
+#include "render/gl_object.h"
 
 #include <string>
 #include <string_view>
@@ -13,16 +14,36 @@
 
 namespace tessaly::assets {
 
-struct TextureEntry {
-  std::string name;   // the key: file name without directory, e.g. "SkySphere2.jpg"
-  std::string path;   // where it was loaded from
-  GLuint glName = 0;  // can be re-pointed by setTexture
+// One loaded picture: its name, where it came from, the texture it owns and
+// the texture its name stands for now (its own, unless setTexture pointed
+// the name elsewhere).
+class TextureEntry {
+ public:
+  TextureEntry(std::string name, std::string path, render::TextureObject texture)
+      : name_(std::move(name)), path_(std::move(path)), texture_(std::move(texture)),
+        glName_(texture_.name()) {}
+
+  // The key: file name without directory, e.g. "SkySphere2.jpg".
+  const std::string& name() const { return name_; }
+  const std::string& path() const { return path_; }
+  // The texture the name stands for; what find() returns.
+  GLuint glName() const { return glName_; }
+  // The texture this entry loaded and owns.
+  GLuint ownTexture() const { return texture_.name(); }
+
+ private:
+  friend class TextureRegistry;
+  std::string name_;
+  std::string path_;
+  render::TextureObject texture_;
+  GLuint glName_ = 0;
 };
 
 class TextureRegistry {
  public:
-  // An empty registry; initialises DevIL (see initializeDevil).
-  TextureRegistry();
+  // An empty registry. DevIL is initialised (see initializeDevil) at the
+  // first load, so a show can be made before anything else is.
+  TextureRegistry() = default;
   TextureRegistry(const TextureRegistry&) = delete;
   TextureRegistry& operator=(const TextureRegistry&) = delete;
 
@@ -54,6 +75,13 @@ class TextureRegistry {
   // texture that was there is not deleted.
   void setTexture(std::string_view name, GLuint glName);
 
+  // Gives every entry loaded from `path` a texture uploaded from `image`
+  // (decoded as `status` says) in place of the one it owned, which is
+  // deleted; entries pointed at their own texture show the new one. A failed
+  // decode shows its message and changes nothing. False when nothing was
+  // replaced (no such entry, or the picture failed).
+  bool replace(const std::string& path, DecodeStatus status, const DecodedImage& image);
+
   const std::vector<TextureEntry>& entries() const { return entries_; }
 
  private:
@@ -62,13 +90,7 @@ class TextureRegistry {
 
 // Uploads one decoded picture as a GL_RGBA8 2D texture with a full mipmap
 // chain, repeat wrapping and trilinear filtering; it stays bound to the
-// active unit. Returns the texture name.
-GLuint uploadTexture(const DecodedImage& image);
-
-// The two process-wide registries. Each is made on first use, so DevIL is
-// initialised (and any message about it shown) on the main thread after
-// start-up has begun, not before main. Their GL textures are never deleted.
-TextureRegistry& rootTextures();
-TextureRegistry& textures();
+// active unit. Returns the texture, owned by the caller.
+render::TextureObject uploadTexture(const DecodedImage& image);
 
 }  // namespace tessaly::assets

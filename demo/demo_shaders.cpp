@@ -1,7 +1,6 @@
 // The demo shader set: build order, start-up uniforms and the compile check.
 #include "demo/demo_shaders.h"
 
-#include "app/demo_config.h"
 #include "platform/error_box.h"
 
 #include <array>
@@ -12,10 +11,11 @@ namespace {
 
 using render::ShaderProgram;
 
-DemoShaders& installedShaders() {
-  static DemoShaders shaders;
-  return shaders;
-}
+// The window size the sine program's "resolution" gets.
+struct WindowSize {
+  int width = 0;
+  int height = 0;
+};
 
 // The grey material and the one light every lit program starts with.
 constexpr float grey = 0.4f;
@@ -25,7 +25,7 @@ constexpr float lightZ = 27.2f;
 
 // normalMapShader and modelShader: texture units, material, eye and three
 // lights, all at the same place.
-void setLitModelDefaults(const ShaderProgram& program) {
+void setLitModelDefaults(const ShaderProgram& program, WindowSize) {
   program.setInt("diffuseMap", 3);
   program.setInt("bumpMap", 2);
   program.setVec4("Ambient", grey, grey, grey, 1.0f);
@@ -46,7 +46,7 @@ void setLitModelDefaults(const ShaderProgram& program) {
 
 // distortShader starts with one unnumbered light; the frame sets the
 // numbered ones.
-void setDistortDefaults(const ShaderProgram& program) {
+void setDistortDefaults(const ShaderProgram& program, WindowSize) {
   program.setInt("diffuseMap", 3);
   program.setInt("bumpMap", 2);
   program.setVec4("Ambient", grey, grey, grey, 1.0f);
@@ -63,20 +63,19 @@ void setDistortDefaults(const ShaderProgram& program) {
   program.setVec2("DistortSpeed", 2.5f, 2.5f);
 }
 
-void setSineDefaults(const ShaderProgram& program) {
-  const app::DemoConfig& config = app::demoConfig();
-  program.setVec2("resolution", static_cast<float>(config.width),
-                  static_cast<float>(config.height));
+void setSineDefaults(const ShaderProgram& program, WindowSize window) {
+  program.setVec2("resolution", static_cast<float>(window.width),
+                  static_cast<float>(window.height));
   program.setInt("filterMap", 0);
 }
 
-void setOverlayDefaults(const ShaderProgram& program) {
+void setOverlayDefaults(const ShaderProgram& program, WindowSize) {
   program.setInt("filterMap", 0);
 }
 
 // Lambert's diffuse colour is red-tinted (x 1.0), unlike the grey of the
 // other programs.
-void setLambertDefaults(const ShaderProgram& program) {
+void setLambertDefaults(const ShaderProgram& program, WindowSize) {
   program.setInt("diffuseMap", 3);
   program.setVec4("Ambient", grey, grey, grey, 1.0f);
   program.setVec4("Diffuse", 1.0f, grey, grey, 1.0f);
@@ -85,7 +84,7 @@ void setLambertDefaults(const ShaderProgram& program) {
   program.setVec2("DistortSpeed", 2.5f, 2.5f);
 }
 
-void setParticleDefaults(const ShaderProgram& program) {
+void setParticleDefaults(const ShaderProgram& program, WindowSize) {
   program.setInt("diffuseMap", 0);
 }
 
@@ -93,7 +92,7 @@ struct ProgramRecipe {
   std::unique_ptr<ShaderProgram> DemoShaders::*slot;
   const char* vertexPath;
   const char* fragmentPath;
-  void (*setDefaults)(const ShaderProgram&);
+  void (*setDefaults)(const ShaderProgram&, WindowSize);
 };
 
 // Build order.
@@ -131,30 +130,25 @@ constexpr std::array<ProgramCheck, 7> checkOrder = {{
 
 }  // namespace
 
-bool loadDemoShaders() {
+bool loadDemoShaders(DemoShaders& shaders, int width, int height) {
   if (!render::shadersSupported()) {
     platform::showErrorBox("Vertex and fragment shaders not supported!");
     return false;
   }
-  DemoShaders& shaders = installedShaders();
   for (const ProgramRecipe& recipe : buildOrder) {
     auto& program = shaders.*recipe.slot;
     program = std::make_unique<ShaderProgram>(recipe.vertexPath, recipe.fragmentPath);
     program->use();
-    recipe.setDefaults(*program);
+    recipe.setDefaults(*program, WindowSize{width, height});
   }
   for (const ProgramCheck& check : checkOrder) {
-    if ((shaders.*check.slot)->isCompiled() != 1) {
+    if (!(shaders.*check.slot)->isCompiled()) {
       platform::showErrorBox(check.message);
       return false;
     }
   }
   ShaderProgram::unuse();
   return true;
-}
-
-const DemoShaders& demoShaders() {
-  return installedShaders();
 }
 
 }  // namespace tessaly::demo

@@ -10,8 +10,8 @@
 
 namespace tessaly::demo {
 
-// The seven programs, process-wide. Each is null until loadDemoShaders has
-// built it.
+// The seven programs of a show. Each is null until loadDemoShaders has built
+// it; a program replaced by a rebuilt one frees its GL objects.
 struct DemoShaders {
   std::unique_ptr<render::ShaderProgram> normalMapShader;  // NormalMap.vert/.frag
   std::unique_ptr<render::ShaderProgram> distortShader;    // Distort.vert/.frag
@@ -22,18 +22,15 @@ struct DemoShaders {
   std::unique_ptr<render::ShaderProgram> particleShader;   // Particles.vert/.frag
 };
 
-// Builds the seven programs in the order above, each made current and given
-// its start-up uniforms ("resolution" of sineShader is the window size of
-// app::demoConfig()), then checks them in the order normalMap, distort,
+// Builds the seven programs into `shaders` in the order above, each made
+// current and given its start-up uniforms ("resolution" of sineShader is the
+// window size, width x height), then checks them in the order normalMap, distort,
 // model, sine, overlay, lambert, particle. True when all are usable;
 // otherwise false after one message: "Vertex and fragment shaders not
 // supported!" before anything is built, or "Error compiling <name>" for the
 // first program in check order that did not compile and link. No program is
 // current afterwards (on success). Main thread, context current. A second
-// call builds a fresh set (the old GL objects are left to the context).
-bool loadDemoShaders();
-
-// The programs of the last loadDemoShaders.
-const DemoShaders& demoShaders();
+// call builds a fresh set (the old programs are deleted).
+bool loadDemoShaders(DemoShaders& shaders, int width, int height);
 
 }  // namespace tessaly::demo

@@ -6,7 +6,6 @@
 #include "assets/texture_registry.h"
 #include "demo/scene_frame.h"
 #include "render/post_filter.h"
-#include "sync/music_player.h"
 
 namespace tessaly::demo {
 
@@ -37,9 +36,10 @@ void layOverlay(const render::PostFilter& filter, int scene, const FrameTracks& 
 // One scene: drawn into the filter chain's scene target from the camera on
 // the scene's curve, then glowed onto the window and overlaid.
 void sceneFrame(int scene, const FrameTracks& tracks, glm::vec2 shake, float musicTime,
-                SceneAssets& assets) {
-  const render::PostFilter& filter = *render::postFilter();
-  render::RenderTarget& target = filter.sceneTarget();
+                const FrameResources& resources) {
+  const render::PostFilter& filter = resources.filter;
+  SceneAssets& assets = resources.assets;
+  const render::RenderTarget& target = filter.sceneTarget();
 
   filter.setOffset(0.0f, 0.0f);
   target.bind();
@@ -49,12 +49,12 @@ void sceneFrame(int scene, const FrameTracks& tracks, glm::vec2 shake, float mus
   render::PostFilter::clear();
   const Camera camera = buildCamera(eye, tracks);
 
-  const SceneFrame frame{musicTime, tracks, camera, demoShaders(), assets};
+  const SceneFrame frame{musicTime, tracks, camera, resources.shaders, assets};
   drawLists[scene](frame);
 
   target.unbind();
   // The glow clears the window again before it draws anything into it.
-  if (!render::passSavings().skipRepeatedClear) {
+  if (!filter.savings().skipRepeatedClear) {
     render::PostFilter::clear();
   }
   filter.glow(glowRadius, tracks.fade);
@@ -63,26 +63,17 @@ void sceneFrame(int scene, const FrameTracks& tracks, glm::vec2 shake, float mus
 
 }  // namespace
 
-void drawFrame(const app::FrameInputs& inputs, float musicTime, SceneAssets& assets) {
+void drawFrame(const FrameInputs& inputs, float musicTime, const FrameResources& resources) {
   const FrameTracks tracks = sampleFrameTracks(inputs);
   const glm::vec2 shake = cameraShake(tracks, inputs.spectrum, musicTime);
   const int scene = sceneToRun(tracks.sceneNumber);
   if (scene != 0) {
-    sceneFrame(scene, tracks, shake, musicTime, assets);
+    sceneFrame(scene, tracks, shake, musicTime, resources);
   } else {
     // Nothing runs: present a defined black picture rather than whatever
     // the back buffer holds.
     render::PostFilter::clear();
   }
-}
-
-void renderFrame(const app::FrameInputs& inputs, float musicTime, SceneAssets& assets) {
-  drawFrame(inputs, musicTime, assets);
-  render::PostFilter::present();
-}
-
-void renderFrame() {
-  renderFrame(app::frameInputs(), sync::MusicPlayer::seconds());
 }
 
 }  // namespace tessaly::demo

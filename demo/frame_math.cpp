@@ -11,8 +11,8 @@
 
 namespace tessaly::demo {
 
-FrameTracks sampleFrameTracks(const app::FrameInputs& inputs) {
-  return sampleFrameTracks([&](app::TrackIndex index) {
+FrameTracks sampleFrameTracks(const demo::FrameInputs& inputs) {
+  return sampleFrameTracks([&](demo::TrackIndex index) {
     const sync::SyncTrack* track = inputs.tracks[index];
     return track != nullptr ? track->valueAt(inputs.currentRow) : 0.0;
   });
@@ -20,7 +20,7 @@ FrameTracks sampleFrameTracks(const app::FrameInputs& inputs) {
 
 int shakeBin(float source, float musicTime) {
   float d = source;
-  if (d >= static_cast<float>(app::spectrumSize)) {
+  if (d >= static_cast<float>(demo::spectrumSize)) {
     d = std::sin(shakeNoiseFrequency * musicTime);
   } else if (d < 0.0f) {
     d = std::cos(shakeNoiseFrequency * musicTime);
@@ -34,7 +34,7 @@ int shakeBin(float source, float musicTime) {
 }
 
 glm::vec2 cameraShake(const FrameTracks& tracks,
-                      const std::array<float, app::spectrumSize>& spectrum, float musicTime) {
+                      const std::array<float, demo::spectrumSize>& spectrum, float musicTime) {
   const auto axis = [&](float source, float amount, float magnitude) {
     const float level = spectrum[static_cast<std::size_t>(shakeBin(source, musicTime))];
     return level * amount * magnitude;

@@ -9,7 +9,7 @@
 // made with floats, so results match bit for bit.
 #pragma once
 
-#include "app/frame_inputs.h"
+#include "demo/frame_inputs.h"
 
 #include <array>
 #include <concepts>
@@ -47,36 +47,36 @@ struct FrameTracks {
 };
 
 // Samples the sixteen used tracks, in track order, through `valueAt`, a
-// callable taking an app::TrackIndex and returning the track's value as a
+// callable taking an demo::TrackIndex and returning the track's value as a
 // double; each value is rounded to a float. The four tracks no scene uses
 // ("curve.start", "curve.end", "anim.pos", "text.line") are not sampled.
 template <class ValueAt>
-  requires std::invocable<ValueAt&, app::TrackIndex>
+  requires std::invocable<ValueAt&, demo::TrackIndex>
 FrameTracks sampleFrameTracks(ValueAt&& valueAt) {
-  const auto value = [&](app::TrackIndex index) { return static_cast<float>(valueAt(index)); };
+  const auto value = [&](demo::TrackIndex index) { return static_cast<float>(valueAt(index)); };
   FrameTracks tracks;
-  tracks.sceneNumber = value(app::sceneNum);
-  tracks.curveParameter = value(app::campathPos);
-  tracks.cameraTarget.x = value(app::camviewX);
-  tracks.cameraTarget.y = value(app::camviewY);
-  tracks.cameraTarget.z = value(app::camviewZ);
-  tracks.roll = value(app::camRoll);
-  tracks.shakeAmount.x = value(app::camShakeX);
-  tracks.shakeAmount.y = value(app::camShakeY);
-  tracks.shakeMagnitude.x = value(app::camShakeMagX);
-  tracks.shakeMagnitude.y = value(app::camShakeMagY);
-  tracks.shakeSource.x = value(app::camShakeDatX);
-  tracks.shakeSource.y = value(app::camShakeDatY);
-  tracks.fov = value(app::fov);
-  tracks.fade = value(app::sceneAlpha);
-  tracks.overlayAlpha = value(app::overlayAlpha);
-  tracks.overlayNumber = value(app::overlayNum);
+  tracks.sceneNumber = value(demo::sceneNum);
+  tracks.curveParameter = value(demo::campathPos);
+  tracks.cameraTarget.x = value(demo::camviewX);
+  tracks.cameraTarget.y = value(demo::camviewY);
+  tracks.cameraTarget.z = value(demo::camviewZ);
+  tracks.roll = value(demo::camRoll);
+  tracks.shakeAmount.x = value(demo::camShakeX);
+  tracks.shakeAmount.y = value(demo::camShakeY);
+  tracks.shakeMagnitude.x = value(demo::camShakeMagX);
+  tracks.shakeMagnitude.y = value(demo::camShakeMagY);
+  tracks.shakeSource.x = value(demo::camShakeDatX);
+  tracks.shakeSource.y = value(demo::camShakeDatY);
+  tracks.fov = value(demo::fov);
+  tracks.fade = value(demo::sceneAlpha);
+  tracks.overlayAlpha = value(demo::overlayAlpha);
+  tracks.overlayNumber = value(demo::overlayNum);
   return tracks;
 }
 
 // The same, from the frame inputs: every track at `currentRow`. A null track
 // handle reads 0, like a track without keys.
-FrameTracks sampleFrameTracks(const app::FrameInputs& inputs);
+FrameTracks sampleFrameTracks(const demo::FrameInputs& inputs);
 
 // --- Camera shake ----------------------------------------------------------
 
@@ -90,7 +90,7 @@ int shakeBin(float source, float musicTime);
 // The camera offsets (x, y): per axis spectrum[bin] x amount x magnitude,
 // multiplied in that order in single precision.
 glm::vec2 cameraShake(const FrameTracks& tracks,
-                      const std::array<float, app::spectrumSize>& spectrum, float musicTime);
+                      const std::array<float, demo::spectrumSize>& spectrum, float musicTime);
 
 // --- Camera ----------------------------------------------------------------
 

@@ -23,9 +23,4 @@ const assets::MayaScene& RegistryAssets::mayaScene() {
   return registry_.mayaScene();
 }
 
-SceneAssets& loadedAssets() {
-  static RegistryAssets registry(assets::assetRegistry());
-  return registry;
-}
-
 }  // namespace tessaly::demo

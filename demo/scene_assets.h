@@ -1,8 +1,8 @@
 // What the scenes draw and look up by file name: models, the particle
 // cloud, the texture registry whose names the model materials resolve, and
-// the Maya scene with the camera curves and lights. The player and the
-// capture tool use the asset registry; tests put a recording stand-in here
-// to see what each draw received.
+// the Maya scene with the camera curves and lights. A show draws from its
+// asset registry; tests put a recording stand-in here to see what each draw
+// received.
 #pragma once
 
 #include <string_view>
@@ -39,8 +39,5 @@ class RegistryAssets final : public SceneAssets {
  private:
   assets::AssetRegistry& registry_;
 };
-
-// The asset registry of the run (assets::assetRegistry()).
-SceneAssets& loadedAssets();
 
 }  // namespace tessaly::demo

@@ -3,7 +3,6 @@
 
 #include "platform/error_box.h"
 
-#include <GLFW/glfw3.h>
 
 namespace tessaly::render {
 
@@ -18,23 +17,12 @@ static_assert(quadBytes == 120);
 constexpr std::int32_t plainFilter = 0;
 constexpr std::int32_t blurFilter = 1;
 
-std::unique_ptr<PostFilter>& installedFilter() {
-  static std::unique_ptr<PostFilter> filter;
-  return filter;
-}
-
-PassSavings& savingsInUse() {
-  static PassSavings savings;
-  return savings;
-}
-
-GLuint makeSampler(GLint wrap) {
-  GLuint sampler = 0;
-  glGenSamplers(1, &sampler);
-  glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap);
-  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap);
+SamplerObject makeSampler(GLint wrap) {
+  SamplerObject sampler = generateSampler();
+  glSamplerParameteri(sampler.name(), GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glSamplerParameteri(sampler.name(), GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glSamplerParameteri(sampler.name(), GL_TEXTURE_WRAP_S, wrap);
+  glSamplerParameteri(sampler.name(), GL_TEXTURE_WRAP_T, wrap);
   return sampler;
 }
 
@@ -49,16 +37,8 @@ bool magnifiedEnough(GLint texels, GLint view) {
 
 }  // namespace
 
-const PassSavings& passSavings() {
-  return savingsInUse();
-}
-
-void setPassSavings(const PassSavings& savings) {
-  savingsInUse() = savings;
-}
-
-PostFilter::PostFilter(std::int32_t multisampledFlag, std::int32_t width, std::int32_t height)
-    : multisampled(multisampledFlag) {
+PostFilter::PostFilter(std::int32_t multisampled, std::int32_t width, std::int32_t height)
+    : multisampled_(multisampled) {
   create(width, height);
 }
 
@@ -67,24 +47,23 @@ bool PostFilter::create(std::int32_t width, std::int32_t height) {
     if (message != nullptr) {
       platform::showErrorBox(message);
     }
-    failed = true;
+    failed_ = true;
     return false;
   };
 
-  for (auto& target : fullTargets) {
-    target = std::make_unique<RenderTarget>(multisampled, width, height);
-    if (target->failed) {
+  fullTargets_.reserve(4);
+  for (int i = 0; i < 4; ++i) {
+    if (fullTargets_.emplace_back(multisampled_, width, height).failed()) {
       return fail(nullptr);
     }
   }
-  for (auto& target : halfTargets) {
-    target = std::make_unique<RenderTarget>(multisampled, width / 2, height / 2);
-    if (target->failed) {
+  halfTargets_.reserve(4);
+  for (int i = 0; i < 4; ++i) {
+    if (halfTargets_.emplace_back(multisampled_, width / 2, height / 2).failed()) {
       return fail(nullptr);
     }
   }
-  pixelTarget = std::make_unique<RenderTarget>(0, 1, 1);
-  if (pixelTarget->failed) {
+  if (pixelTarget_.emplace(0, 1, 1).failed()) {
     return fail(nullptr);
   }
 
@@ -92,37 +71,35 @@ bool PostFilter::create(std::int32_t width, std::int32_t height) {
     return fail("Vertex and fragment shaders not supported!");
   }
 
-  filterProgram = std::make_unique<ShaderProgram>(filterVertexPath, filterFragmentPath);
-  filterProgram->use();
-  filterProgram->setInt("filterNumber", plainFilter);
-  filterProgram->setInt("filterMap", 0);
-  filterProgram->setFloat("colorLine", 0.5f);
-  filterProgram->setVec4("colorValue1", 1.0f, 1.0f, 1.0f, 1.0f);
-  filterProgram->setVec4("colorValue2", 0.0f, 0.0f, 0.0f, 1.0f);
+  filterProgram_ = ShaderProgram(filterVertexPath, filterFragmentPath);
+  filterProgram_.use();
+  filterProgram_.setInt("filterNumber", plainFilter);
+  filterProgram_.setInt("filterMap", 0);
+  filterProgram_.setFloat("colorLine", 0.5f);
+  filterProgram_.setVec4("colorValue1", 1.0f, 1.0f, 1.0f, 1.0f);
+  filterProgram_.setVec4("colorValue2", 0.0f, 0.0f, 0.0f, 1.0f);
 
-  bokehProgram = std::make_unique<ShaderProgram>(bokehVertexPath, bokehFragmentPath);
-  bokehProgram->use();
+  bokehProgram_ = ShaderProgram(bokehVertexPath, bokehFragmentPath);
+  bokehProgram_.use();
 
-  if (filterProgram->isCompiled() != 1) {
+  if (!filterProgram_.isCompiled()) {
     return fail("Error compiling filter shader");
   }
-  if (bokehProgram->isCompiled() != 1) {
+  if (!bokehProgram_.isCompiled()) {
     return fail("Error compiling bokeh shader");
   }
   ShaderProgram::unuse();
 
-  glGenBuffers(1, &quadBuffer);
-  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer);
+  quadBuffer_ = generateBuffer();
+  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_.name());
   glBufferData(GL_ARRAY_BUFFER, quadBytes, quadVertices.data(), GL_STATIC_DRAW);
   GLint size = 0;
   glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
   if (size != quadBytes) {
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glDeleteBuffers(1, &quadBuffer);
-    quadBuffer = 0;
+    quadBuffer_.reset();
     return fail("Error generating quadBuffer for filters!");
   }
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
 
   repeatSampler_ = makeSampler(GL_REPEAT);
   mirroredSampler_ = makeSampler(GL_MIRRORED_REPEAT);
@@ -130,7 +107,7 @@ bool PostFilter::create(std::int32_t width, std::int32_t height) {
 }
 
 void PostFilter::drawQuad() const {
-  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer);
+  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_.name());
   glEnableVertexAttribArray(0);
   glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, quadStride, nullptr);
   glEnableVertexAttribArray(1);
@@ -150,12 +127,8 @@ void PostFilter::clearDepth() {
   glClear(GL_DEPTH_BUFFER_BIT);
 }
 
-void PostFilter::present() {
-  glfwSwapBuffers(glfwGetCurrentContext());
-}
-
 GLuint PostFilter::magnifyingSampler(GLuint texture) const {
-  if (texture == 0 || !passSavings().magnifiedWithoutMipmaps) {
+  if (texture == 0 || !savings_.magnifiedWithoutMipmaps) {
     return 0;
   }
   GLint viewport[4] = {};
@@ -179,17 +152,17 @@ GLuint PostFilter::magnifyingSampler(GLuint texture) const {
     return 0;
   }
   if (wrapS == GL_REPEAT) {
-    return repeatSampler_;
+    return repeatSampler_.name();
   }
-  return wrapS == GL_MIRRORED_REPEAT ? mirroredSampler_ : 0;
+  return wrapS == GL_MIRRORED_REPEAT ? mirroredSampler_.name() : 0;
 }
 
 void PostFilter::drawBlended(GLuint texture, float alpha, GLenum destinationFactor) const {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, destinationFactor);
-  filterProgram->use();
-  filterProgram->setInt("filterNumber", plainFilter);
-  filterProgram->setFloat("alpha", alpha);
+  filterProgram_.use();
+  filterProgram_.setInt("filterNumber", plainFilter);
+  filterProgram_.setFloat("alpha", alpha);
   // "filterMap" samples unit 0, whichever unit the last draw left active.
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, texture);
@@ -214,71 +187,39 @@ void PostFilter::drawAdditive(GLuint texture, float alpha) const {
 }
 
 void PostFilter::glow(float radius, float alpha) const {
-  const RenderTarget& scene = *fullTargets[0];
-  const RenderTarget& alongY = *halfTargets[1];
-  const RenderTarget& alongX = *halfTargets[2];
-  const float viewWidth = static_cast<float>(scene.savedViewport[2]);
-  const float viewHeight = static_cast<float>(scene.savedViewport[3]);
+  const RenderTarget& scene = fullTargets_[0];
+  const RenderTarget& alongY = halfTargets_[1];
+  const RenderTarget& alongX = halfTargets_[2];
+  const float viewWidth = static_cast<float>(scene.savedViewport()[2]);
+  const float viewHeight = static_cast<float>(scene.savedViewport()[3]);
 
-  filterProgram->use();
-  filterProgram->setInt("filterNumber", blurFilter);
-  filterProgram->setVec2("filterVec2", 0.0f, radius / viewHeight);
+  filterProgram_.use();
+  filterProgram_.setInt("filterNumber", blurFilter);
+  filterProgram_.setVec2("filterVec2", 0.0f, radius / viewHeight);
   glActiveTexture(GL_TEXTURE0);
 
   alongY.bind();
-  glBindTexture(GL_TEXTURE_2D, scene.colorTexture);
+  glBindTexture(GL_TEXTURE_2D, scene.colorTexture());
   clear();
   drawQuad();
   alongY.unbind();
 
   alongX.bind();
-  filterProgram->setVec2("filterVec2", radius / viewWidth, 0.0f);
-  glBindTexture(GL_TEXTURE_2D, alongY.colorTexture);
+  filterProgram_.setVec2("filterVec2", radius / viewWidth, 0.0f);
+  glBindTexture(GL_TEXTURE_2D, alongY.colorTexture());
   clear();
   drawQuad();
   alongX.unbind();
 
   clear();
-  draw(scene.colorTexture, alpha);
+  draw(scene.colorTexture(), alpha);
   clearDepth();
-  drawAdditive(alongX.colorTexture, alpha);
+  drawAdditive(alongX.colorTexture(), alpha);
 }
 
 void PostFilter::setOffset(float x, float y) const {
-  filterProgram->use();
-  filterProgram->setVec2("offset", 2.0f * x, 2.0f * y);
-}
-
-void PostFilter::release() {
-  for (auto* targets : {&fullTargets, &halfTargets}) {
-    for (auto& target : *targets) {
-      if (target) {
-        target->release();
-      }
-    }
-  }
-  if (pixelTarget) {
-    pixelTarget->release();
-  }
-  for (auto* shaderProgram : {filterProgram.get(), bokehProgram.get()}) {
-    if (shaderProgram != nullptr) {
-      shaderProgram->release();
-    }
-  }
-  glDeleteBuffers(1, &quadBuffer);
-  quadBuffer = 0;
-  const GLuint samplers[] = {repeatSampler_, mirroredSampler_};
-  glDeleteSamplers(2, samplers);
-  repeatSampler_ = mirroredSampler_ = 0;
-}
-
-PostFilter* createPostFilter(std::int32_t multisampled, std::int32_t width, std::int32_t height) {
-  installedFilter() = std::make_unique<PostFilter>(multisampled, width, height);
-  return installedFilter().get();
-}
-
-PostFilter* postFilter() {
-  return installedFilter().get();
+  filterProgram_.use();
+  filterProgram_.setVec2("offset", 2.0f * x, 2.0f * y);
 }
 
 }  // namespace tessaly::render

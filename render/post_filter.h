@@ -1,7 +1,7 @@
 // The post-processing chain: the one object that draws full-screen pictures,
-// runs the glow pass that ends every scene, clears and presents frames. It
-// owns the full-screen quad, the filter and bokeh programs and nine render
-// targets, all made once at start-up.
+// runs the glow pass that ends every scene and clears frames. It owns the
+// full-screen quad, the filter and bokeh programs and nine render targets,
+// all made once at start-up. Presenting a frame is the window's business.
 #pragma once
 
 #include "render/render_target.h"
@@ -9,7 +9,8 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <optional>
+#include <vector>
 
 namespace tessaly::render {
 
@@ -47,34 +48,27 @@ struct PassSavings {
   static constexpr PassSavings none() { return {false, false}; }
 };
 
-// The savings in use (process-wide; main thread).
-const PassSavings& passSavings();
-void setPassSavings(const PassSavings& savings);
-
 class PostFilter {
  public:
-  // Creates everything for a window of width x height (call it after the
-  // screen viewport is set: the targets restore it on unbind). On failure a
-  // message has been shown and `failed` is set; the owner reads it.
+  // Creates, for a window of width x height (call it after the screen
+  // viewport is set: the targets restore it on unbind), the nine targets,
+  // the two programs and the quad buffer, in that order, then the two
+  // samplers of magnified draws. Creation stops at the first failure, after
+  // its message; failed() then tells the owner.
   PostFilter(std::int32_t multisampled, std::int32_t width, std::int32_t height);
-  PostFilter(const PostFilter&) = delete;
-  PostFilter& operator=(const PostFilter&) = delete;
-
-  // The nine targets, the two programs and the quad buffer, in that order
-  // (then the two samplers of magnified draws); false at the first failure,
-  // after its message.
-  bool create(std::int32_t width, std::int32_t height);
+  // Owns every GL object it made: destruction deletes them (when a context
+  // is current).
+  PostFilter(PostFilter&&) noexcept = default;
+  PostFilter& operator=(PostFilter&&) noexcept = default;
 
   // Draws the quad as two triangles with attribute 0 (position) and 1
-  // (texture coordinate) from quadBuffer. Program and texture are the
+  // (texture coordinate) from the quad buffer. Program and texture are the
   // caller's; no array buffer is left bound.
   void drawQuad() const;
 
   // Clear colour and depth / depth only of the bound framebuffer.
   static void clear();
   static void clearDepth();
-  // Swaps the buffers of the current context's window.
-  static void present();
 
   // Draws `texture` over the whole viewport with filter 0 under `alpha`,
   // alpha-blended / added. Afterwards no program is current, blending is off
@@ -89,27 +83,32 @@ class PostFilter {
   // viewport.
   void glow(float radius, float alpha) const;
 
-  // Makes filterProgram current and sets "offset" to (2x, 2y); the program
-  // stays current.
+  // Makes the filter program current and sets "offset" to (2x, 2y); the
+  // program stays current.
   void setOffset(float x, float y) const;
 
-  // Deletes every GL object while the context is current (benchmarks and
-  // tools that make many chains); the player never does.
-  void release();
-
   // The target the frame driver draws each scene into.
-  RenderTarget& sceneTarget() const { return *fullTargets[0]; }
+  const RenderTarget& sceneTarget() const { return fullTargets_[0]; }
 
-  std::unique_ptr<ShaderProgram> filterProgram;
-  std::unique_ptr<ShaderProgram> bokehProgram;
-  std::array<std::unique_ptr<RenderTarget>, 4> fullTargets;  // width x height
-  std::array<std::unique_ptr<RenderTarget>, 4> halfTargets;  // (width / 2) x (height / 2)
-  std::unique_ptr<RenderTarget> pixelTarget;                 // 1x1, never multisampled
-  std::int32_t multisampled = 0;
-  bool failed = false;
-  GLuint quadBuffer = 0;
+  bool failed() const { return failed_; }
+  std::int32_t multisampled() const { return multisampled_; }
+  // The targets made so far (all of them unless creation failed):
+  // width x height, and (width / 2) x (height / 2).
+  const std::vector<RenderTarget>& fullTargets() const { return fullTargets_; }
+  const std::vector<RenderTarget>& halfTargets() const { return halfTargets_; }
+  // 1x1, never multisampled; null when creation stopped before it.
+  const RenderTarget* pixelTarget() const { return pixelTarget_ ? &*pixelTarget_ : nullptr; }
+  const ShaderProgram& filterProgram() const { return filterProgram_; }
+  const ShaderProgram& bokehProgram() const { return bokehProgram_; }
+  GLuint quadBuffer() const { return quadBuffer_.name(); }
+
+  // The savings the chain's passes (and the frame driver) use; all on by
+  // default.
+  const PassSavings& savings() const { return savings_; }
+  void setSavings(const PassSavings& savings) { savings_ = savings; }
 
  private:
+  bool create(std::int32_t width, std::int32_t height);
   void drawBlended(GLuint texture, float alpha, GLenum destinationFactor) const;
   // The sampler that reads `texture` (bound to unit 0) like its own
   // parameters would when it is drawn over the whole viewport, but without
@@ -117,17 +116,19 @@ class PostFilter {
   // have no such sampler.
   GLuint magnifyingSampler(GLuint texture) const;
 
+  std::vector<RenderTarget> fullTargets_;
+  std::vector<RenderTarget> halfTargets_;
+  std::optional<RenderTarget> pixelTarget_;
+  ShaderProgram filterProgram_;
+  ShaderProgram bokehProgram_;
+  BufferObject quadBuffer_;
   // Linear minification and magnification, no mipmaps, with the wrap modes
   // of loaded pictures (repeat) and of render targets (mirrored repeat).
-  GLuint repeatSampler_ = 0;
-  GLuint mirroredSampler_ = 0;
+  SamplerObject repeatSampler_;
+  SamplerObject mirroredSampler_;
+  PassSavings savings_;
+  std::int32_t multisampled_ = 0;
+  bool failed_ = false;
 };
-
-// Makes the process-wide chain (replacing an earlier one without touching
-// its GL objects) and returns it; the caller checks `failed`.
-PostFilter* createPostFilter(std::int32_t multisampled, std::int32_t width, std::int32_t height);
-
-// The process-wide chain, or null before createPostFilter.
-PostFilter* postFilter();
 
 }  // namespace tessaly::render

@@ -4,29 +4,32 @@
 // made by clearing such a target.
 #pragma once
 
-#include "render/gl.h"
+#include "render/gl_object.h"
 
 #include <glm/vec4.hpp>
 
 #include <array>
 #include <cstdint>
-#include <memory>
 
 namespace tessaly::render {
 
 class RenderTarget {
  public:
-  // Reads the current viewport into savedViewport (unbind restores it), then
-  // creates the GL objects. On failure the target has shown its message and
-  // `failed` is set; owners that care look at it.
+  // Reads the current viewport (unbind restores it), then creates the
+  // framebuffer(s) of width x height, multisampled with 4 samples when
+  // `multisampled` is non-zero. On failure the target has shown "Failed to
+  // initialize mFBO!" (multisampled part) or "Failed to initialize FBO!"
+  // and failed() is true; the default framebuffer is bound again either way.
   RenderTarget(std::int32_t multisampled, std::int32_t width, std::int32_t height);
-  RenderTarget(const RenderTarget&) = delete;
-  RenderTarget& operator=(const RenderTarget&) = delete;
+  // Owns its GL objects: moving hands them over, destruction deletes them
+  // (when a context is current).
+  RenderTarget(RenderTarget&&) noexcept = default;
+  RenderTarget& operator=(RenderTarget&&) noexcept = default;
 
-  // Creates the framebuffer(s) of the given size. False after "Failed to
-  // initialize mFBO!" (multisampled part) or "Failed to initialize FBO!";
-  // the default framebuffer is bound again either way.
-  bool create(std::int32_t width, std::int32_t height);
+  // A 1x1 single-sample target cleared to `color`: its colour texture is a
+  // one-texel texture of that colour at every mip level. The clear colour
+  // in effect before the call is put back afterwards.
+  static RenderTarget solidColor(const glm::vec4& color);
 
   // Directs drawing into the target (its 4-sample buffer when multisampled)
   // and sets the viewport to the whole target. Binding does not nest.
@@ -38,29 +41,37 @@ class RenderTarget {
   // freshly generated mipmaps.
   void unbind() const;
 
-  // Deletes the GL objects while the context is still current. Nothing in
-  // the player calls it (its targets live until the process ends); tools
-  // and benchmarks that make many targets do. The destructor never calls GL.
-  void release();
+  bool failed() const { return failed_; }
+  GLuint colorTexture() const { return colorTexture_.name(); }  // GL_RGBA32F, mipmapped
+  GLuint depthBuffer() const { return depthBuffer_.name(); }    // single-sample depth
+  GLuint framebuffer() const { return framebuffer_.name(); }    // colour texture + depth
+  GLuint msColorBuffer() const { return msColorBuffer_.name(); }  // multisampled only
+  GLuint msDepthBuffer() const { return msDepthBuffer_.name(); }  // multisampled only
+  GLuint msFramebuffer() const { return msFramebuffer_.name(); }  // multisampled only
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  std::int32_t multisampled() const { return multisampled_; }
+  std::int32_t samples() const { return samples_; }
+  GLenum status() const { return status_; }  // last framebuffer completeness check
+  // x, y, width, height of the viewport at construction.
+  const std::array<std::int32_t, 4>& savedViewport() const { return savedViewport_; }
 
-  GLuint colorTexture = 0;   // GL_RGBA32F, width x height, mipmapped
-  GLuint depthBuffer = 0;    // single-sample depth
-  GLuint msColorBuffer = 0;  // 4-sample colour, multisampled only
-  GLuint msDepthBuffer = 0;  // 4-sample depth, multisampled only
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  GLuint framebuffer = 0;                       // colorTexture + depthBuffer
-  GLuint msFramebuffer = 0;                     // msColorBuffer + msDepthBuffer, multisampled only
-  std::array<std::int32_t, 4> savedViewport{};  // x, y, width, height at construction
-  std::int32_t samples = 0;
-  GLenum status = 0;  // last framebuffer completeness check
-  bool failed = false;
-  std::int32_t multisampled = 0;
+ private:
+  bool create();
+
+  TextureObject colorTexture_;
+  RenderbufferObject depthBuffer_;
+  RenderbufferObject msColorBuffer_;
+  RenderbufferObject msDepthBuffer_;
+  FramebufferObject framebuffer_;
+  FramebufferObject msFramebuffer_;
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  std::array<std::int32_t, 4> savedViewport_{};
+  std::int32_t samples_ = 0;
+  GLenum status_ = 0;
+  bool failed_ = false;
+  std::int32_t multisampled_ = 0;
 };
-
-// A 1x1 single-sample target cleared to `color`: its colorTexture is a
-// one-texel texture of that colour at every mip level. The clear colour in
-// effect before the call is put back afterwards.
-std::unique_ptr<RenderTarget> createSolidColorTarget(const glm::vec4& color);
 
 }  // namespace tessaly::render

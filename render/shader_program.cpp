@@ -35,15 +35,6 @@ bool shaderCompiled(GLuint shader) {
   return status == GL_TRUE;
 }
 
-// Compiles one shader; on failure its log goes to stderr under the file name.
-void compile(GLuint shader, const char* path) {
-  glCompileShader(shader);
-  if (!shaderCompiled(shader)) {
-    const std::string log = infoLog(shader, glGetShaderiv, glGetShaderInfoLog);
-    std::fprintf(stderr, "%s: shader compile failed\n%s\n", path, log.c_str());
-  }
-}
-
 }  // namespace
 
 bool waitUntilReadable(const char* path, std::chrono::milliseconds limit) {
@@ -89,8 +80,8 @@ ShaderProgram::ShaderProgram(const char* vertexPath, const char* fragmentPath) {
   const bool vertexReadable = waitUntilReadable(vertexPath);
   const bool fragmentReadable = waitUntilReadable(fragmentPath);
 
-  vertexShader = glCreateShader(GL_VERTEX_SHADER);
-  fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
+  vertexShader_ = ShaderObject(glCreateShader(GL_VERTEX_SHADER));
+  fragmentShader_ = ShaderObject(glCreateShader(GL_FRAGMENT_SHADER));
 
   std::optional<std::string> vertexSource;
   std::optional<std::string> fragmentSource;
@@ -103,83 +94,92 @@ ShaderProgram::ShaderProgram(const char* vertexPath, const char* fragmentPath) {
   if (!vertexSource || !fragmentSource) {
     // Nothing is compiled and no program is made: the owner's compile check
     // reports it.
-    if (!vertexSource) {
-      std::fprintf(stderr, "%s: shader file cannot be read\n", vertexPath);
+    for (const auto& [source, path] : {std::pair{&vertexSource, vertexPath},
+                                       std::pair{&fragmentSource, fragmentPath}}) {
+      if (!*source) {
+        log_ += std::string(path) + ": shader file cannot be read\n";
+      }
     }
-    if (!fragmentSource) {
-      std::fprintf(stderr, "%s: shader file cannot be read\n", fragmentPath);
-    }
+    std::fputs(log_.c_str(), stderr);
     return;
   }
 
   const char* vertexText = vertexSource->c_str();
   const char* fragmentText = fragmentSource->c_str();
-  glShaderSource(vertexShader, 1, &vertexText, nullptr);
-  glShaderSource(fragmentShader, 1, &fragmentText, nullptr);
+  glShaderSource(vertexShader(), 1, &vertexText, nullptr);
+  glShaderSource(fragmentShader(), 1, &fragmentText, nullptr);
   vertexSource.reset();
   fragmentSource.reset();
 
-  compile(vertexShader, vertexPath);
-  compile(fragmentShader, fragmentPath);
+  compile(vertexShader_, vertexPath);
+  compile(fragmentShader_, fragmentPath);
 
-  program = glCreateProgram();
-  glAttachShader(program, vertexShader);
-  glAttachShader(program, fragmentShader);
-  glLinkProgram(program);
+  program_ = ProgramObject(glCreateProgram());
+  glAttachShader(program(), vertexShader());
+  glAttachShader(program(), fragmentShader());
+  glLinkProgram(program());
   GLint linked = GL_FALSE;
-  glGetProgramiv(program, GL_LINK_STATUS, &linked);
+  glGetProgramiv(program(), GL_LINK_STATUS, &linked);
   if (linked != GL_TRUE) {
-    std::fprintf(stderr, "%s + %s: program link failed\n%s\n", vertexPath, fragmentPath,
-                 infoLog(program, glGetProgramiv, glGetProgramInfoLog).c_str());
+    const std::string text = std::string(vertexPath) + " + " + fragmentPath +
+                             ": program link failed\n" +
+                             infoLog(program(), glGetProgramiv, glGetProgramInfoLog) + "\n";
+    std::fputs(text.c_str(), stderr);
+    log_ += text;
+  }
+}
+
+// Compiles one shader; on failure its log goes to stderr and to log() under
+// the file name.
+void ShaderProgram::compile(const ShaderObject& shader, const char* path) {
+  glCompileShader(shader.name());
+  if (!shaderCompiled(shader.name())) {
+    const std::string text = std::string(path) + ": shader compile failed\n" +
+                             infoLog(shader.name(), glGetShaderiv, glGetShaderInfoLog) + "\n";
+    std::fputs(text.c_str(), stderr);
+    log_ += text;
   }
 }
 
 void ShaderProgram::use() const {
-  glUseProgram(program);
+  glUseProgram(program());
 }
 
 void ShaderProgram::unuse() {
   glUseProgram(0);
 }
 
-std::int32_t ShaderProgram::isCompiled() const {
-  if (program == 0 || !shaderCompiled(vertexShader) || !shaderCompiled(fragmentShader)) {
-    return 0;
+bool ShaderProgram::isCompiled() const {
+  if (program() == 0 || !shaderCompiled(vertexShader()) || !shaderCompiled(fragmentShader())) {
+    return false;
   }
   GLint linked = GL_FALSE;
-  glGetProgramiv(program, GL_LINK_STATUS, &linked);
-  return linked == GL_TRUE ? 1 : 0;
-}
-
-void ShaderProgram::release() {
-  glDeleteProgram(program);
-  glDeleteShader(vertexShader);
-  glDeleteShader(fragmentShader);
-  program = vertexShader = fragmentShader = 0;
+  glGetProgramiv(program(), GL_LINK_STATUS, &linked);
+  return linked == GL_TRUE;
 }
 
 void ShaderProgram::setInt(const char* name, std::int32_t value) const {
-  glUniform1i(glGetUniformLocation(program, name), value);
+  glUniform1i(glGetUniformLocation(program(), name), value);
 }
 
 void ShaderProgram::setFloat(const char* name, float value) const {
-  glUniform1f(glGetUniformLocation(program, name), value);
+  glUniform1f(glGetUniformLocation(program(), name), value);
 }
 
 void ShaderProgram::setVec2(const char* name, float x, float y) const {
-  glUniform2f(glGetUniformLocation(program, name), x, y);
+  glUniform2f(glGetUniformLocation(program(), name), x, y);
 }
 
 void ShaderProgram::setVec3(const char* name, float x, float y, float z) const {
-  glUniform3f(glGetUniformLocation(program, name), x, y, z);
+  glUniform3f(glGetUniformLocation(program(), name), x, y, z);
 }
 
 void ShaderProgram::setVec4(const char* name, float x, float y, float z, float w) const {
-  glUniform4f(glGetUniformLocation(program, name), x, y, z, w);
+  glUniform4f(glGetUniformLocation(program(), name), x, y, z, w);
 }
 
 void ShaderProgram::setMat4(const char* name, const glm::mat4& matrix) const {
-  glUniformMatrix4fv(glGetUniformLocation(program, name), 1, GL_FALSE, glm::value_ptr(matrix));
+  glUniformMatrix4fv(glGetUniformLocation(program(), name), 1, GL_FALSE, glm::value_ptr(matrix));
 }
 
 }  // namespace tessaly::render

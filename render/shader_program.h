@@ -3,7 +3,7 @@
 // thread that owns the context.
 #pragma once
 
-#include "render/gl.h"
+#include "render/gl_object.h"
 
 #include <glm/mat4x4.hpp>
 
@@ -32,27 +32,35 @@ std::optional<std::string> readTextFile(const char* path);
 // for the current context; either one suffices. Needs glewInit first.
 bool shadersSupported();
 
-// One program from a vertex and a fragment shader file. Built once by its
-// owner, which asks isCompiled() afterwards; lives until the process ends.
-// The GL objects are never deleted (the destructor makes no GL call, so a
-// process-wide program may outlive the context).
+// One program from a vertex and a fragment shader file. Built by its owner,
+// which asks isCompiled() afterwards. Owns its program and shaders: moving
+// hands them over, destruction deletes them (when a context is current), so
+// a program that is replaced by a rebuilt one frees its GL names.
 class ShaderProgram {
  public:
+  // An empty program (no GL objects): uses nothing, compiled never.
+  ShaderProgram() = default;
   // Waits for both files, reads them, compiles both shaders and links the
   // program. A file that stays unreadable leaves the program empty
   // (`program` 0, nothing compiled). Compile and link logs of failures go to
-  // stderr with the file names; no message box is shown here.
+  // stderr with the file names, and are kept in log(); no message box is
+  // shown here.
   ShaderProgram(const char* vertexPath, const char* fragmentPath);
-  ShaderProgram(const ShaderProgram&) = delete;
-  ShaderProgram& operator=(const ShaderProgram&) = delete;
+  ShaderProgram(ShaderProgram&&) noexcept = default;
+  ShaderProgram& operator=(ShaderProgram&&) noexcept = default;
 
   // Makes the program current (no program, when it is empty).
   void use() const;
   // Makes no program current.
   static void unuse();
 
-  // 1 when both shaders compiled and the program linked, else 0.
-  std::int32_t isCompiled() const;
+  // True when both shaders compiled and the program linked.
+  bool isCompiled() const;
+
+  // What went wrong, as printed to stderr: each failing file's name with
+  // the driver's compile log, the link log, or the file that could not be
+  // read. Empty when the program built cleanly.
+  const std::string& log() const { return log_; }
 
   // Uniform setters for the program that is current: each looks the
   // location up by name on every call (names the program lacks are ignored
@@ -65,13 +73,17 @@ class ShaderProgram {
   // Sent column by column as GLM stores it, untransposed.
   void setMat4(const char* name, const glm::mat4& matrix) const;
 
-  // Deletes the program and both shaders while the context is current
-  // (tools and benchmarks that make many programs); the player never does.
-  void release();
+  GLuint vertexShader() const { return vertexShader_.name(); }
+  GLuint fragmentShader() const { return fragmentShader_.name(); }
+  GLuint program() const { return program_.name(); }  // 0 while empty
 
-  GLuint vertexShader = 0;
-  GLuint fragmentShader = 0;
-  GLuint program = 0;  // 0 while empty
+ private:
+  void compile(const ShaderObject& shader, const char* path);
+
+  ShaderObject vertexShader_;
+  ShaderObject fragmentShader_;
+  ProgramObject program_;
+  std::string log_;
 };
 
 }  // namespace tessaly::render

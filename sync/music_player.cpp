@@ -18,113 +18,104 @@ namespace {
 namespace audio = platform::audio;
 using Clock = std::chrono::steady_clock;
 
-struct PlayerState {
-  audio::Handle stream = 0;
-  Clock::time_point fallbackStart = Clock::now();  // the clock without a stream
-  bool capture = false;
-  double captureSeconds = 0.0;
-};
-
-PlayerState& player() {
-  static PlayerState state;
-  return state;
-}
-
 // A missing name is a missing file.
 std::string nameOf(const char* fileName) {
   return fileName != nullptr ? fileName : "";
 }
 
-double positionSeconds() {
-  const PlayerState& state = player();
-  if (state.capture) {
-    return state.captureSeconds;
+}  // namespace
+
+MusicPlayer::~MusicPlayer() {
+  if (opened_) {
+    close();
   }
-  if (state.stream != 0) {
-    if (const auto bytes = audio::position(state.stream)) {
-      return audio::bytesToSeconds(state.stream, *bytes);
-    }
-  }
-  return std::chrono::duration<double>(Clock::now() - state.fallbackStart).count();
 }
 
-}  // namespace
+double MusicPlayer::positionSeconds() const {
+  if (capture_) {
+    return captureSeconds_;
+  }
+  if (stream_ != 0) {
+    if (const auto bytes = audio::position(stream_)) {
+      return audio::bytesToSeconds(stream_, *bytes);
+    }
+  }
+  return std::chrono::duration<double>(Clock::now() - fallbackStart_).count();
+}
 
 void MusicPlayer::open(const char* fileName, int loop,
                        std::shared_ptr<const platform::PcmSound> decoded) {
   close();
-  PlayerState& state = player();
-  state = PlayerState{};
+  opened_ = true;
+  captureSeconds_ = 0.0;
 
   if (!audio::initOutput(1, audio::defaultOutputRate)) {
     platform::showErrorBox("Bass init failed! Remembered the bass.dll file?");
   }
   const std::uint32_t flags =
       loop != 0 ? (audio::streamPrescan | audio::sampleLoop) : audio::streamPrescan;
-  state.stream = decoded ? audio::createStream(std::move(decoded), flags)
-                         : audio::createStream(nameOf(fileName), flags);
-  if (state.stream == 0) {
+  stream_ = decoded ? audio::createStream(std::move(decoded), flags)
+                    : audio::createStream(nameOf(fileName), flags);
+  if (stream_ == 0) {
     platform::showErrorBox("Bass file loading failed!");
   }
-  if (!audio::play(state.stream, true)) {
+  if (!audio::play(stream_, true)) {
     platform::showErrorBox("Music failed to play!");
   }
-  if (!audio::setPosition(state.stream, 0)) {
+  if (!audio::setPosition(stream_, 0)) {
     platform::showErrorBox("Failed to start song at the start");
   }
   // The boxes above wait for the user; the silent clock starts after them.
-  state.fallbackStart = Clock::now();
+  fallbackStart_ = Clock::now();
 }
 
 bool MusicPlayer::openForCapture(const char* fileName) {
   close();
-  PlayerState& state = player();
-  state = PlayerState{};
-  state.capture = true;
-  state.stream = audio::createStream(nameOf(fileName), audio::streamPrescan | audio::streamDecode);
-  return state.stream != 0;
+  opened_ = true;
+  captureSeconds_ = 0.0;
+  capture_ = true;
+  stream_ = audio::createStream(nameOf(fileName), audio::streamPrescan | audio::streamDecode);
+  return stream_ != 0;
 }
 
 void MusicPlayer::setSeconds(double seconds) {
-  PlayerState& state = player();
-  if (!state.capture) {
+  if (!capture_) {
     return;  // the live clock is the music's own
   }
-  state.captureSeconds = seconds;
-  if (state.stream == 0) {
+  captureSeconds_ = seconds;
+  if (stream_ == 0) {
     return;
   }
   // Past the end the spectrum reads the silence after the music.
-  const std::uint64_t bytes = audio::secondsToBytes(state.stream, seconds).value_or(0);
-  const std::uint64_t end = audio::length(state.stream).value_or(0);
-  audio::setPosition(state.stream, std::min(bytes, end));
+  const std::uint64_t bytes = audio::secondsToBytes(stream_, seconds).value_or(0);
+  const std::uint64_t end = audio::length(stream_).value_or(0);
+  audio::setPosition(stream_, std::min(bytes, end));
 }
 
 void MusicPlayer::update() {
   audio::updateOutput();
 }
 
-float MusicPlayer::seconds() {
+float MusicPlayer::seconds() const {
   return static_cast<float>(positionSeconds());
 }
 
-double MusicPlayer::row() {
+double MusicPlayer::row() const {
   return positionSeconds() * rowsPerSecond;
 }
 
-void MusicPlayer::fetchSpectrum(float* buffer) {
-  const PlayerState& state = player();
-  if (state.stream == 0 || !audio::fetchFft(state.stream, buffer)) {
+void MusicPlayer::fetchSpectrum(float* buffer) const {
+  if (stream_ == 0 || !audio::fetchFft(stream_, buffer)) {
     std::fill(buffer, buffer + platform::spectrumSize, 0.0f);
   }
 }
 
 void MusicPlayer::close() {
-  PlayerState& state = player();
-  audio::freeStream(state.stream);
+  audio::freeStream(stream_);
   audio::freeOutput();
-  state.stream = 0;
-  state.capture = false;
+  stream_ = 0;
+  capture_ = false;
+  opened_ = false;
 }
 
 }  // namespace tessaly::sync

@@ -115,28 +115,12 @@ bool DataWatcher::waitUntilStopped(std::chrono::milliseconds timeout) const {
                                         [&] { return shared_->state == State::stopped; });
 }
 
-namespace {
-
-DataWatcher* playerWatcher = nullptr;
-std::mutex playerWatcherMutex;
-
-}  // namespace
-
-void startDataWatcher() {
-  std::lock_guard<std::mutex> lock(playerWatcherMutex);
-  if (playerWatcher != nullptr) {
-    return;
-  }
+std::unique_ptr<DataWatcher> startDataWatcher() {
   std::error_code error;
   const std::string current = std::filesystem::current_path(error).string();
-  // Never deleted: the thread runs until the process ends.
-  playerWatcher = new DataWatcher(current + "/Data");
-  playerWatcher->start();
-}
-
-const DataWatcher* dataWatcher() {
-  std::lock_guard<std::mutex> lock(playerWatcherMutex);
-  return playerWatcher;
+  auto watcher = std::make_unique<DataWatcher>(current + "/Data");
+  watcher->start();
+  return watcher;
 }
 
 }  // namespace tessaly::watch

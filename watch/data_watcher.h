@@ -74,12 +74,9 @@ class DataWatcher {
   std::shared_ptr<Shared> shared_;
 };
 
-// The player's watcher: watches the current directory + "/Data" from a
-// detached thread that runs until the process ends. Only the first call
-// starts it.
-void startDataWatcher();
-
-// The player's watcher, or null before startDataWatcher.
-const DataWatcher* dataWatcher();
+// A started watcher of the current directory + "/Data", the player's: its
+// detached thread runs while the watcher is kept (the player keeps it until
+// the process ends).
+std::unique_ptr<DataWatcher> startDataWatcher();
 
 }  // namespace tessaly::watch

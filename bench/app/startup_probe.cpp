@@ -19,9 +19,9 @@
 // a first draw with each (llvmpipe compiles the machine code then), decoding
 // every picture start-up decodes, decoding the soundtrack; one
 // "part\t<name>\t<ms>" line each.
-#include "app/demo_config.h"
-#include "app/frame_inputs.h"
+#include "app/show.h"
 #include "app/startup.h"
+#include "app/window.h"
 #include "app/startup_steps.h"
 #include "assets/image_decoder.h"
 #include "assets/picture_prefetch.h"
@@ -86,12 +86,12 @@ long peakResidentKib() {
 
 // One frame of each scene (moments of the show), through the player's
 // frame driver, so every render target and program has been used.
-void renderEachScene() {
-  app::FrameInputs& inputs = app::frameInputs();
+void renderEachScene(app::Show& show) {
   for (const double seconds : {5.0, 25.0, 45.0, 65.0}) {
-    inputs.currentRow = seconds * tessaly::sync::rowsPerSecond;
-    inputs.spectrum.fill(0.0f);
-    tessaly::demo::renderFrame(inputs, static_cast<float>(seconds));
+    show.inputs.currentRow = seconds * tessaly::sync::rowsPerSecond;
+    show.inputs.spectrum.fill(0.0f);
+    app::drawShowFrame(show, static_cast<float>(seconds));
+    app::presentFrame();
   }
 }
 
@@ -102,15 +102,16 @@ void printPart(const char* name, double value) {
 void printStep(app::StartupStep step, std::chrono::nanoseconds spent) {
   std::printf("step %s %lld %lld\n", app::startupStepName(step),
               static_cast<long long>(spent.count()), steadyNanoseconds());
-  if (step != app::StartupStep::firstFrame) {
-    return;
-  }
+}
+
+// After the first frame: the memory figures when asked, then the end.
+void afterFirstFrame(app::Show& show) {
   if (memoryRun) {
-    renderEachScene();
+    renderEachScene(show);
     constexpr double mebibyte = 1024.0 * 1024.0;
     printPart("peak_rss_MiB", static_cast<double>(peakResidentKib()) / 1024.0);
     const tessaly::bench::TargetMemory targets =
-        tessaly::bench::measureTargets(*tessaly::render::postFilter());
+        tessaly::bench::measureTargets(*show.filter);
     printPart("targets_MiB", static_cast<double>(targets.total()) / mebibyte);
     printPart("targets_in_use_MiB", static_cast<double>(targets.inUse) / mebibyte);
     printPart("targets_unused_MiB", static_cast<double>(targets.unused) / mebibyte);
@@ -150,8 +151,9 @@ int timeParts() {
   auto start = Clock::now();
   render::ShaderProgram filter(render::filterVertexPath, render::filterFragmentPath);
   render::ShaderProgram bokeh(render::bokehVertexPath, render::bokehFragmentPath);
-  const bool built = filter.isCompiled() == 1 && bokeh.isCompiled() == 1 &&
-                     tessaly::demo::loadDemoShaders();
+  tessaly::demo::DemoShaders demo;
+  const bool built = filter.isCompiled() && bokeh.isCompiled() &&
+                     tessaly::demo::loadDemoShaders(demo, width, height);
   printPart("shader builds", millisecondsSince(start));
   if (!built) {
     return 1;
@@ -160,7 +162,6 @@ int timeParts() {
   // A first draw with each program into a float target like the chain's,
   // with nothing bound but the vertex array: enough for llvmpipe to make
   // its code.
-  const tessaly::demo::DemoShaders& demo = tessaly::demo::demoShaders();
   const render::ShaderProgram* programs[] = {
       &filter, &bokeh, demo.normalMapShader.get(), demo.distortShader.get(),
       demo.sineShader.get(), demo.overlayShader.get(), demo.modelShader.get(),
@@ -201,6 +202,7 @@ int main(int argc, char** argv) {
   }
   app::RunOptions options;
   options.setupDialog = fixedSettings;
+  options.afterFirstFrame = afterFirstFrame;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--no-prefetch") == 0) {
       options.prefetch = false;

@@ -59,8 +59,8 @@ std::int64_t renderbufferBytes(GLuint renderbuffer) {
 }
 
 std::int64_t targetBytes(const render::RenderTarget& target) {
-  return textureBytes(target.colorTexture) + renderbufferBytes(target.depthBuffer) +
-         renderbufferBytes(target.msColorBuffer) + renderbufferBytes(target.msDepthBuffer);
+  return textureBytes(target.colorTexture()) + renderbufferBytes(target.depthBuffer()) +
+         renderbufferBytes(target.msColorBuffer()) + renderbufferBytes(target.msDepthBuffer());
 }
 
 }  // namespace
@@ -69,13 +69,15 @@ TargetMemory measureTargets(const render::PostFilter& filter) {
   TargetMemory memory;
   // The frame draws into the first full target and the second and third
   // half targets; the others are made with them and never drawn into.
-  for (std::size_t i = 0; i < filter.fullTargets.size(); ++i) {
-    (i == 0 ? memory.inUse : memory.unused) += targetBytes(*filter.fullTargets[i]);
+  for (std::size_t i = 0; i < filter.fullTargets().size(); ++i) {
+    (i == 0 ? memory.inUse : memory.unused) += targetBytes(filter.fullTargets()[i]);
   }
-  for (std::size_t i = 0; i < filter.halfTargets.size(); ++i) {
-    (i == 1 || i == 2 ? memory.inUse : memory.unused) += targetBytes(*filter.halfTargets[i]);
+  for (std::size_t i = 0; i < filter.halfTargets().size(); ++i) {
+    (i == 1 || i == 2 ? memory.inUse : memory.unused) += targetBytes(filter.halfTargets()[i]);
   }
-  memory.unused += targetBytes(*filter.pixelTarget);
+  if (filter.pixelTarget() != nullptr) {
+    memory.unused += targetBytes(*filter.pixelTarget());
+  }
   glBindTexture(GL_TEXTURE_2D, 0);
   glBindRenderbuffer(GL_RENDERBUFFER, 0);
   return memory;

@@ -1,6 +1,6 @@
 // The frame driver on the real production (build/Data) at 1280x720 on this
 // machine's GL (llvmpipe in CI):
-// - RenderFrameCall: the time spent inside renderFrame for a frame of each
+// - RenderFrameCall: the time spent inside the frame driver and the present for a frame of each
 //   scene, with glFinish before and after the call so the
 //   GPU's work of other frames is not counted. On llvmpipe the call still
 //   waits for the rasteriser where it reads back its own pictures (mipmaps
@@ -9,11 +9,10 @@
 // - CaptureFrame: tessaly-capture's frame (clock set, spectrum, frame,
 //   read-back, present) for 240 frames spread over the show: its rate is
 //   the capture throughput before any PNG or video encoding.
-#include "app/frame_inputs.h"
-#include "demo/frame.h"
+#include "app/show.h"
+#include "app/window.h"
 #include "platform/error_box.h"
 #include "render/gl.h"
-#include "sync/music_player.h"
 #include "tools/capture/capture_frames.h"
 
 #include <benchmark/benchmark.h>
@@ -27,14 +26,15 @@ namespace {
 constexpr int width = 1280;
 constexpr int height = 720;
 
-bool setUpOnce() {
-  static const bool ready = [] {
+// The capture's show, started once for every benchmark of the run.
+tessaly::capture::FrameCapture* capture() {
+  static tessaly::capture::FrameCapture* const started = [] {
     std::filesystem::current_path(TESSALY_BINARY_DIR);
     tessaly::platform::setErrorSink(tessaly::platform::printErrorOnly);
-    bool soundtrack = false;
-    return tessaly::capture::startCapture(width, height, true, soundtrack);
+    auto* made = new tessaly::capture::FrameCapture;
+    return made->start(width, height, true) ? made : nullptr;
   }();
-  return ready;
+  return started;
 }
 
 double threadCpuSeconds() {
@@ -50,26 +50,25 @@ double sceneTime(int scene) {
 }
 
 void RenderFrameCall(benchmark::State& state) {
-  if (!setUpOnce()) {
+  if (capture() == nullptr) {
     state.SkipWithError("no GL window or no usable build/Data");
     return;
   }
-  namespace sync = tessaly::sync;
-  tessaly::app::FrameInputs& inputs = tessaly::app::frameInputs();
-  tessaly::demo::SceneAssets& assets = tessaly::demo::loadedAssets();
+  tessaly::app::Show& show = capture()->show();
   double seconds = sceneTime(static_cast<int>(state.range(0)));
   double cpu = 0.0;
   for (auto _ : state) {
     // Frames 1/60 s apart, so the scene moves as in the show.
     seconds += 1.0 / 60.0;
-    sync::MusicPlayer::setSeconds(seconds);
-    inputs.currentRow = sync::MusicPlayer::row();
-    sync::MusicPlayer::fetchSpectrum(inputs.spectrum.data());
-    const float musicTime = sync::MusicPlayer::seconds();
+    show.music.setSeconds(seconds);
+    show.inputs.currentRow = show.music.row();
+    show.music.fetchSpectrum(show.inputs.spectrum.data());
+    const float musicTime = show.music.seconds();
     glFinish();
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = threadCpuSeconds();
-    tessaly::demo::renderFrame(inputs, musicTime, assets);
+    tessaly::app::drawShowFrame(show, musicTime);
+    tessaly::app::presentFrame();
     cpu += threadCpuSeconds() - cpuStart;
     state.SetIterationTime(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
@@ -86,7 +85,7 @@ BENCHMARK(RenderFrameCall)
     ->MinTime(2.0);
 
 void CaptureFrame(benchmark::State& state) {
-  if (!setUpOnce()) {
+  if (capture() == nullptr) {
     state.SkipWithError("no GL window or no usable build/Data");
     return;
   }
@@ -94,7 +93,7 @@ void CaptureFrame(benchmark::State& state) {
   long n = 0;
   for (auto _ : state) {
     // Through the show from 1 s on, one frame at a time.
-    tessaly::capture::captureFrame(1.0 + static_cast<double>(n++) * 80.0 / 240.0, frame);
+    capture()->capture(1.0 + static_cast<double>(n++) * 80.0 / 240.0, frame);
     benchmark::DoNotOptimize(frame.rgba.data());
   }
   state.SetItemsProcessed(state.iterations());

@@ -1,5 +1,6 @@
 // CPU time of one frame's arithmetic: the sixteen tracks sampled from keyed
 // tracks, the shake, the camera and the seven animated object transforms.
+#include "app/show.h"
 #include "demo/frame_math.h"
 
 #include "sync/sync_track.h"
@@ -13,8 +14,8 @@ namespace {
 
 void BM_FrameMath(benchmark::State& state) {
   // Every track keyed every 8 rows over the show, linearly interpolated.
-  std::vector<sync::SyncTrack> tracks(app::trackCount);
-  app::FrameInputs inputs;
+  std::vector<sync::SyncTrack> tracks(demo::trackCount);
+  demo::FrameInputs inputs;
   for (std::size_t i = 0; i < tracks.size(); ++i) {
     std::vector<sync::SyncKey> keys;
     for (int row = 0; row < 1200; row += 8) {

@@ -21,15 +21,12 @@
 //   lookup_pct <(lookup_us + own_us) / cpu_ms, per frame>
 // and, from one more round with the breakdown of the GL call counter on,
 //   scene_draw_ms blur_draw_ms composite_draw_ms resolve_ms mipmap_ms present_ms
-#include "app/demo_config.h"
-#include "app/frame_inputs.h"
-#include "app/startup.h"
+#include "app/show.h"
+#include "app/window.h"
 #include "bench/support/gl_call_counter.h"
-#include "demo/frame.h"
 #include "platform/error_box.h"
 #include "render/gl.h"
 #include "render/post_filter.h"
-#include "sync/music_player.h"
 
 #include <algorithm>
 #include <chrono>
@@ -67,6 +64,15 @@ double median(std::vector<double> values) {
 constexpr double sceneSeconds[] = {0.0, 5.0, 25.0, 45.0, 65.0};
 constexpr int warmUpFrames = 2;
 
+// The probe's show, started in main.
+app::Show show;
+
+// The frame driver's frame and its present.
+void renderFrame(float musicTime) {
+  app::drawShowFrame(show, musicTime);
+  app::presentFrame();
+}
+
 struct FrameSample {
   double wall = 0;
   double call = 0;
@@ -77,12 +83,10 @@ struct FrameSample {
 // Sets the clock and the frame inputs for the frame at `seconds`; returns
 // the music time the frame is drawn for.
 float prepareFrame(double seconds) {
-  namespace sync = tessaly::sync;
-  app::FrameInputs& inputs = app::frameInputs();
-  sync::MusicPlayer::setSeconds(seconds);
-  inputs.currentRow = sync::MusicPlayer::row();
-  sync::MusicPlayer::fetchSpectrum(inputs.spectrum.data());
-  return sync::MusicPlayer::seconds();
+  show.music.setSeconds(seconds);
+  show.inputs.currentRow = show.music.row();
+  show.music.fetchSpectrum(show.inputs.spectrum.data());
+  return show.music.seconds();
 }
 
 double ms(std::chrono::nanoseconds spent) {
@@ -91,13 +95,12 @@ double ms(std::chrono::nanoseconds spent) {
 
 FrameSample renderOne(double seconds) {
   const float musicTime = prepareFrame(seconds);
-  app::FrameInputs& inputs = app::frameInputs();
   FrameSample sample;
   glFinish();
   const auto start = Clock::now();
   const double cpuStart = threadCpuMilliseconds();
   bench::startCounting();
-  tessaly::demo::renderFrame(inputs, musicTime);
+  renderFrame(musicTime);
   sample.counts = bench::stopCounting();
   sample.cpu = threadCpuMilliseconds() - cpuStart;
   const auto returned = Clock::now();
@@ -129,16 +132,18 @@ int main(int argc, char** argv) {
     }
   }
   tessaly::platform::setErrorSink(tessaly::platform::printErrorOnly);
-  app::DemoConfig& config = app::demoConfig();
+  app::DemoConfig& config = show.config;
   config.width = width;
   config.height = height;
   config.fullscreen = 0;
   config.verticalSync = 0;
   config.multisampling = multisampling;
-  if (!app::startShow(true)) {
+  app::ShowOptions options;
+  options.music = app::ShowMusic::capture;
+  options.watchData = false;
+  if (!app::startShow(show, options)) {
     return 1;
   }
-  tessaly::sync::MusicPlayer::openForCapture(app::musicFileName);
   bench::installGlCallCounter();
 
   // "before" (the passes as first written) and "after" (with the chain's
@@ -153,14 +158,14 @@ int main(int argc, char** argv) {
     const int rounds = warmUpFrames + frames + 1;
     for (int round = 0; round < rounds; ++round) {
       for (int v = 0; v < 2; ++v) {
-        tessaly::render::setPassSavings(variants[v]);
+        show.filter->setSavings(variants[v]);
         const double seconds = sceneSeconds[scene] + round / 60.0;
         if (round == rounds - 1) {
           // The last round splits the frame's GPU time by pass.
           const float musicTime = prepareFrame(seconds);
           glFinish();
           bench::startBreakdown();
-          tessaly::demo::renderFrame(app::frameInputs(), musicTime);
+          renderFrame(musicTime);
           gpu[v] = bench::stopBreakdown();
           continue;
         }

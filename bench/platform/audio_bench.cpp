@@ -81,17 +81,17 @@ BENCHMARK(DecodeSoundtrack82s)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void FetchSpectrum(benchmark::State& state) {
   const std::string& file = soundtrack();
-  if (file.empty() || !sync::MusicPlayer::openForCapture(file.c_str())) {
+  sync::MusicPlayer player;
+  if (file.empty() || !player.openForCapture(file.c_str())) {
     state.SkipWithError("no soundtrack");
     return;
   }
-  sync::MusicPlayer::setSeconds(40.0);
+  player.setSeconds(40.0);
   std::array<float, 512> spectrum{};
   for (auto _ : state) {
-    sync::MusicPlayer::fetchSpectrum(spectrum.data());
+    player.fetchSpectrum(spectrum.data());
     benchmark::DoNotOptimize(spectrum.data());
   }
-  sync::MusicPlayer::close();
 }
 BENCHMARK(FetchSpectrum)->Unit(benchmark::kMicrosecond);
 

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace {
@@ -67,13 +68,14 @@ void BM_CreatePostFilter(benchmark::State& state) {
   }
   const auto multisampled = static_cast<std::int32_t>(state.range(0));
   for (auto _ : state) {
-    tessaly::render::PostFilter filter(multisampled, screenWidth, screenHeight);
+    std::optional<tessaly::render::PostFilter> filter;
+    filter.emplace(multisampled, screenWidth, screenHeight);
     glFinish();
     state.PauseTiming();
-    if (filter.failed) {
+    if (filter->failed()) {
       state.SkipWithError("the chain failed to build");
     }
-    filter.release();
+    filter.reset();
     glFinish();
     state.ResumeTiming();
   }
@@ -90,7 +92,7 @@ BENCHMARK(BM_CreatePostFilter)
 class SceneChain {
  public:
   explicit SceneChain(std::int32_t multisampled) : filter(multisampled, screenWidth, screenHeight) {
-    if (filter.failed) {
+    if (filter.failed()) {
       return;
     }
     const tessaly::render::RenderTarget& scene = filter.sceneTarget();
@@ -106,10 +108,7 @@ class SceneChain {
     scene.unbind();
     glFinish();
   }
-  ~SceneChain() {
-    filter.release();
-    glFinish();
-  }
+  ~SceneChain() { glFinish(); }
 
   tessaly::render::PostFilter filter;
 };
@@ -122,7 +121,7 @@ void timePass(benchmark::State& state, Pass pass) {
     return;
   }
   SceneChain chain(static_cast<std::int32_t>(state.range(0)));
-  if (chain.filter.failed) {
+  if (chain.filter.failed()) {
     state.SkipWithError("the chain failed to build");
     return;
   }
@@ -152,7 +151,7 @@ void BM_UnbindSceneTarget(benchmark::State& state) {
 void BM_DrawFullScreen(benchmark::State& state) {
   timePass(state, [](const tessaly::render::PostFilter& filter) {
     tessaly::render::PostFilter::clearDepth();
-    filter.draw(filter.sceneTarget().colorTexture, 1.0f);
+    filter.draw(filter.sceneTarget().colorTexture(), 1.0f);
   });
 }
 

@@ -1,5 +1,7 @@
 #include "app/main_loop.h"
 
+#include "app/show.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -45,11 +47,11 @@ class ScriptedServices final : public LoopServices {
 TEST(MainLoop, EndsOnThePassThatReachesTheDemoLengthAndStillRendersIt) {
   ScriptedServices services;
   services.seconds = {0.0f, 40.0f, 81.59f, 81.6f, 90.0f};
-  FrameInputs inputs;
-  EXPECT_EQ(runPasses(services, inputs, /*loopDemo=*/false), 4);
+  Show show;
+  EXPECT_EQ(runPasses(show, services), 4);
   EXPECT_EQ(services.rendered, 4);
-  EXPECT_DOUBLE_EQ(inputs.currentRow, 30.0);
-  EXPECT_EQ(inputs.spectrum[0], 3.0f);
+  EXPECT_DOUBLE_EQ(show.inputs.currentRow, 30.0);
+  EXPECT_EQ(show.inputs.spectrum[0], 3.0f);
   EXPECT_EQ(services.calls, (std::vector<std::string>{"update", "seconds", "row", "spectrum",
                                                       "poll", "escape", "close", "render"}));
 }
@@ -58,8 +60,8 @@ TEST(MainLoop, TheEndTestComparesSinglePrecisionWith81Point6) {
   // 81.59999 as a double is below 81.6, but as a float it is 81.6f itself.
   ScriptedServices services;
   services.seconds = {0.0f, static_cast<float>(81.59999999)};
-  FrameInputs inputs;
-  EXPECT_EQ(runPasses(services, inputs, false), 2);
+  Show show;
+  EXPECT_EQ(runPasses(show, services), 2);
   EXPECT_EQ(demoLength, 81.5999984741211f);
 }
 
@@ -67,21 +69,22 @@ TEST(MainLoop, LoopingNeverEndsByTimeOnlyByEscapeOrClose) {
   ScriptedServices services;
   services.seconds = {0.0f, 81.6f, 200.0f, 1000.0f};
   services.escapeOnPass = 6;
-  FrameInputs inputs;
-  EXPECT_EQ(runPasses(services, inputs, /*loopDemo=*/true), 7);
+  Show show;
+  show.config.loopDemo = 1;
+  EXPECT_EQ(runPasses(show, services), 7);
 
   ScriptedServices closing;
   closing.seconds = {100.0f};
   closing.closeOnPass = 2;
-  EXPECT_EQ(runPasses(closing, inputs, true), 3);
+  EXPECT_EQ(runPasses(show, closing), 3);
 }
 
 TEST(MainLoop, EscapeOnTheFirstPassStillRendersOneFrame) {
   ScriptedServices services;
   services.seconds = {0.0f};
   services.escapeOnPass = 0;
-  FrameInputs inputs;
-  EXPECT_EQ(runPasses(services, inputs, false), 1);
+  Show show;
+  EXPECT_EQ(runPasses(show, services), 1);
   EXPECT_EQ(services.rendered, 1);
 }
 

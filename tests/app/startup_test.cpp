@@ -1,9 +1,8 @@
 // Start-up with the pictures decoded ahead on a worker thread shows the same
 // messages, in the same order and at the same steps, as start-up decoding
-// each picture at its own step. Each test starts the show, which a process
-// does once: CTest runs each in a process of its own.
+// each picture at its own step.
 #include "app/demo_config.h"
-#include "app/startup.h"
+#include "app/show.h"
 #include "assets/picture_prefetch.h"
 #include "assets/texture_registry.h"
 #include "tests/support/demo_test_shaders.h"
@@ -66,28 +65,39 @@ class StartupTest : public testing::Test {
  protected:
   void SetUp() override {
     if (!haveDisplay()) GTEST_SKIP() << "needs a display";
-    static bool started = false;
-    if (started) GTEST_SKIP() << "the show was started in this process already";
-    started = true;
     writeData(dir);
-    DemoConfig& config = demoConfig();
-    config = DemoConfig{};
+    DemoConfig& config = show.config;
     config.width = 64;
     config.height = 36;
     config.fullscreen = 0;
     config.multisampling = 0;
     recorder = &errors;
+    messagesByStep.clear();
     setStartupSink(countMessages);
   }
-  void TearDown() override { setStartupSink(nullptr); }
+  void TearDown() override {
+    setStartupSink(nullptr);
+    endShow(show);
+  }
+
+  // Hidden, without music or watcher: the steps up to the tracks.
+  bool start(assets::ImageSource* pictures = nullptr) {
+    ShowOptions options;
+    options.window = ShowWindow::hidden;
+    options.music = ShowMusic::none;
+    options.watchData = false;
+    options.pictures = pictures;
+    return startShow(show, options);
+  }
 
   test::TempDir dir;
   test::ErrorRecorder errors;
+  Show show;
 };
 
 TEST_F(StartupTest, PicturesDecodedAtTheirStepsAreReportedInLoadingOrder) {
   test::ScopedWorkingDirectory inside(dir.path());
-  ASSERT_TRUE(startShow(false));
+  ASSERT_TRUE(start());
   EXPECT_EQ(errors.messages(), expectedMessages);
   EXPECT_EQ(messagesByStep, expectedByStep);
 }
@@ -100,15 +110,14 @@ TEST_F(StartupTest, PicturesDecodedAheadAreReportedTheSameAndAtTheSameSteps) {
   // Nothing is said while the worker decodes.
   EXPECT_TRUE(errors.messages().empty());
 
-  StartupClock clock;
-  ASSERT_TRUE(startShow(false, pictures, clock));
+  ASSERT_TRUE(start(&pictures));
   EXPECT_EQ(errors.messages(), expectedMessages);
   EXPECT_EQ(messagesByStep, expectedByStep);
   // Every picture came from the worker, the broken ones included.
   EXPECT_EQ(pictures.handedOver(), 5u);
-  EXPECT_NE(assets::rootTextures().find("Loading.png"), 0u);
-  EXPECT_NE(assets::textures().find("Good.png"), 0u);
-  EXPECT_EQ(assets::textures().find("Bad.png"), 0u);
+  EXPECT_NE(show.rootTextures.find("Loading.png"), 0u);
+  EXPECT_NE(show.textures.find("Good.png"), 0u);
+  EXPECT_EQ(show.textures.find("Bad.png"), 0u);
 }
 
 }  // namespace

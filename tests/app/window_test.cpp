@@ -1,9 +1,8 @@
 #include "app/demo_config.h"
 #include "app/program_icon.h"
 #include "app/window.h"
-#include "assets/texture_registry.h"
+#include "app/show.h"
 #include "render/gl.h"
-#include "render/post_filter.h"
 #include "tests/app/x_display.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/filter_shaders.h"
@@ -55,15 +54,19 @@ class PlayerWindow : public testing::Test {
   void TearDown() override { glfwTerminate(); }
 
   bool open(int width, int height, int multisampling) {
-    DemoConfig& config = demoConfig();
+    DemoConfig& config = show.config;
     config = DemoConfig{};
     config.width = width;
     config.height = height;
     config.fullscreen = 0;
     config.verticalSync = 0;
     config.multisampling = multisampling;
-    return createWindow(width, height) && initGlew();
+    return createWindow(config) && initGlew();
   }
+
+  // Its GL objects outlive the context (glfwTerminate comes first) and then
+  // make no GL call, as the player's show would.
+  Show show;
 };
 
 TEST_F(PlayerWindow, IsACoreProfileAtLeast33ThatCannotBeResized) {
@@ -125,7 +128,7 @@ TEST_F(PlayerWindow, RenderStateIsLetterboxedWithDepthTestAndABlackFrame) {
   glClear(GL_COLOR_BUFFER_BIT);
   glfwSwapBuffers(glfwGetCurrentContext());
 
-  ASSERT_TRUE(initRenderState());
+  ASSERT_TRUE(initRenderState(show));
   GLint viewport[4] = {};
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[0], 0);
@@ -153,12 +156,25 @@ TEST_F(PlayerWindow, RenderStateIsLetterboxedWithDepthTestAndABlackFrame) {
 
   // The filter chain exists, its targets restore the letterboxed view, and
   // the top level of Data/ has been scanned.
-  ASSERT_NE(render::postFilter(), nullptr);
-  EXPECT_FALSE(render::postFilter()->failed);
-  EXPECT_EQ(render::postFilter()->sceneTarget().savedViewport,
+  ASSERT_NE(show.filter, nullptr);
+  EXPECT_FALSE(show.filter->failed());
+  EXPECT_EQ(show.filter->sceneTarget().savedViewport(),
             (std::array<std::int32_t, 4>{0, 30, 320, 180}));
-  EXPECT_NE(assets::rootTextures().find("Loading.png"), 0u);
+  const GLuint loading = show.rootTextures.find("Loading.png");
+  EXPECT_NE(loading, 0u);
   EXPECT_TRUE(errors.messages().empty());
+
+  // The loading screen: the picture over the whole view, presented. The
+  // front buffer of a hidden window cannot be read back, but this GL's swap
+  // leaves the back buffer as it was.
+  drawLoadingScreen(*show.filter, loading);
+  glReadBuffer(GL_BACK);
+  const auto centre = test::readPixels(160, 120, 1, 1);
+  EXPECT_GE(centre[0] + centre[1] + centre[2], 3 * 247);
+  GLint program = -1;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+  EXPECT_EQ(program, 0);
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
 }
 
 TEST_F(PlayerWindow, RenderStateFailsWhenTheFilterChainCannotBeMade) {
@@ -171,7 +187,7 @@ TEST_F(PlayerWindow, RenderStateFailsWhenTheFilterChainCannotBeMade) {
     GTEST_SKIP() << "no display";
   }
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(initRenderState());
+  EXPECT_FALSE(initRenderState(show));
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(errors.messages(), std::vector<std::string>{"Error compiling filter shader"});
 }
@@ -183,7 +199,9 @@ TEST(CreateWindow, WithoutADisplayReportsGlfwAndFails) {
   unsetenv("WAYLAND_DISPLAY");
   test::ErrorRecorder errors;
   testing::internal::CaptureStderr();
-  const bool opened = createWindow(64, 64);
+  DemoConfig config;
+  config.width = config.height = 64;
+  const bool opened = createWindow(config);
   const std::string err = testing::internal::GetCapturedStderr();
   if (display != nullptr) {
     setenv("DISPLAY", saved.c_str(), 1);

@@ -42,17 +42,17 @@ class MaterialTest : public testing::Test {
 TEST_F(MaterialTest, WithoutColourLinesTheDiffuseSwatchIsWhiteAndTheOthersBlack) {
   TESSALY_REQUIRE_GL(context);
   Material material{MaterialData{}};
-  expectTexel(material.ambientSwatch->colorTexture, {0, 0, 0, 1}, "ambient");
-  expectTexel(material.diffuseSwatch->colorTexture, {1, 1, 1, 1}, "diffuse");
-  expectTexel(material.specularSwatch->colorTexture, {0, 0, 0, 1}, "specular");
-  expectTexel(material.emissiveSwatch->colorTexture, {0, 0, 0, 1}, "emissive");
-  for (const auto* swatch : {&material.ambientSwatch, &material.diffuseSwatch,
-                             &material.specularSwatch, &material.emissiveSwatch}) {
-    EXPECT_EQ((*swatch)->width, 1);
-    EXPECT_EQ((*swatch)->height, 1);
-    EXPECT_EQ((*swatch)->multisampled, 0);
+  expectTexel(material.ambientSwatch().colorTexture(), {0, 0, 0, 1}, "ambient");
+  expectTexel(material.diffuseSwatch().colorTexture(), {1, 1, 1, 1}, "diffuse");
+  expectTexel(material.specularSwatch().colorTexture(), {0, 0, 0, 1}, "specular");
+  expectTexel(material.emissiveSwatch().colorTexture(), {0, 0, 0, 1}, "emissive");
+  for (const render::RenderTarget* swatch :
+       {&material.ambientSwatch(), &material.diffuseSwatch(), &material.specularSwatch(),
+        &material.emissiveSwatch()}) {
+    EXPECT_EQ(swatch->width(), 1);
+    EXPECT_EQ(swatch->height(), 1);
+    EXPECT_EQ(swatch->multisampled(), 0);
   }
-  material.release();
 }
 
 TEST_F(MaterialTest, ALibraryPaintsTheLastColourOfEachLineAndPutsTheClearColourBack) {
@@ -68,25 +68,20 @@ TEST_F(MaterialTest, ALibraryPaintsTheLastColourOfEachLineAndPutsTheClearColourB
                                      "map_Kd Painted.png\n"
                                      "newmtl Plain\n");
   glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
-  std::vector<Material> materials;
-  readMaterialLibrary(path, materials);
+  std::vector<MaterialData> read;
+  readMaterialLibrary(path, read);
+  std::vector<Material> materials(read.begin(), read.end());
   ASSERT_EQ(materials.size(), 2u);
   const Material& painted = materials[0];
   EXPECT_EQ(painted.values.name, "Painted");
   EXPECT_FLOAT_EQ(painted.values.shininess, 12.0f);
   EXPECT_EQ(painted.values.diffuseMap, "Painted.png");
-  expectTexel(painted.diffuseSwatch->colorTexture, {0.2f, 0.4f, 0.6f, 1}, "diffuse");
-  expectTexel(painted.ambientSwatch->colorTexture, {0.1f, 0.2f, 0.3f, 1}, "ambient");
-  expectTexel(painted.specularSwatch->colorTexture, {0.5f, 0.25f, 0.125f, 1}, "specular");
-  expectTexel(painted.emissiveSwatch->colorTexture, {0.75f, 0, 1, 1}, "emissive");
-  expectTexel(materials[1].diffuseSwatch->colorTexture, {1, 1, 1, 1}, "second diffuse");
+  expectTexel(painted.diffuseSwatch().colorTexture(), {0.2f, 0.4f, 0.6f, 1}, "diffuse");
+  expectTexel(painted.ambientSwatch().colorTexture(), {0.1f, 0.2f, 0.3f, 1}, "ambient");
+  expectTexel(painted.specularSwatch().colorTexture(), {0.5f, 0.25f, 0.125f, 1}, "specular");
+  expectTexel(painted.emissiveSwatch().colorTexture(), {0.75f, 0, 1, 1}, "emissive");
+  expectTexel(materials[1].diffuseSwatch().colorTexture(), {1, 1, 1, 1}, "second diffuse");
   EXPECT_EQ(clearColor(), (Rgba{0, 0, 0, 0}));
-
-  readMaterialLibrary(dir.file("Missing.mtl"), materials);
-  EXPECT_EQ(materials.size(), 2u);
-  for (Material& material : materials) {
-    material.release();
-  }
 }
 
 }  // namespace

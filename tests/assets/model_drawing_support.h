@@ -61,7 +61,7 @@ inline std::unique_ptr<render::ShaderProgram> buildProgram(const TempDir& dir,
   const std::string vertexPath = dir.write(name + ".vert", vertexSource);
   const std::string fragmentPath = dir.write(name + ".frag", fragmentSource);
   auto program = std::make_unique<render::ShaderProgram>(vertexPath.c_str(), fragmentPath.c_str());
-  if (program->isCompiled() != 1) {
+  if (!program->isCompiled()) {
     ADD_FAILURE() << "test program " << name << " does not build";
     return nullptr;
   }

@@ -81,8 +81,8 @@ bool updating() {
   return update != nullptr && std::string(update) == "1";
 }
 
-// The show starts once for all frames of a run: the player's registries
-// live for the process, so a second start-up would load every model again.
+// The show starts once for all frames of a run: a start-up per frame would
+// load every model again.
 class GoldenFrames : public testing::TestWithParam<GoldenFrame> {
  protected:
   static void SetUpTestSuite() {
@@ -92,12 +92,13 @@ class GoldenFrames : public testing::TestWithParam<GoldenFrame> {
     }
     production_ = new ScopedWorkingDirectory(TESSALY_BINARY_DIR);
     startupErrors_ = new ErrorRecorder;
-    started_ = capture::startCapture(kWidth, kHeight, true, soundtrackReady_);
+    capture_ = new capture::FrameCapture;
+    started_ = capture_->start(kWidth, kHeight, true);
+    soundtrackReady_ = capture_->soundtrackReady();
   }
   static void TearDownTestSuite() {
-    if (started_) {
-      capture::endCapture();
-    }
+    delete capture_;
+    capture_ = nullptr;
     started_ = false;
     delete startupErrors_;
     startupErrors_ = nullptr;
@@ -116,6 +117,7 @@ class GoldenFrames : public testing::TestWithParam<GoldenFrame> {
     ASSERT_TRUE(messages.empty()) << messages.front();
   }
 
+  static inline capture::FrameCapture* capture_ = nullptr;
   static inline ScopedWorkingDirectory* production_ = nullptr;
   static inline ErrorRecorder* startupErrors_ = nullptr;
   static inline bool started_ = false;
@@ -125,7 +127,7 @@ class GoldenFrames : public testing::TestWithParam<GoldenFrame> {
 TEST_P(GoldenFrames, LookLikeTheReference) {
   const GoldenFrame& frame = GetParam();
   capture::Image rendered;
-  capture::captureFrame(frame.seconds, rendered);
+  capture_->capture(frame.seconds, rendered);
   const std::vector<std::string> messages = startupErrors_->messages();
   ASSERT_TRUE(messages.empty()) << messages.front();
 

@@ -20,10 +20,6 @@ class DemoShadersTest : public testing::Test {
  protected:
   DemoShadersTest() {
     test::writeDemoTestShaders(dir.path());
-    app::DemoConfig& config = app::demoConfig();
-    config = app::DemoConfig{};
-    config.width = 1366;
-    config.height = 768;
   }
 
   void breakShader(const char* file) {
@@ -33,7 +29,7 @@ class DemoShadersTest : public testing::Test {
   // Loads the set with the compilers' logs kept off the test output.
   bool load() {
     testing::internal::CaptureStderr();
-    const bool loaded = loadDemoShaders();
+    const bool loaded = loadDemoShaders(shaders, 1366, 768);
     testing::internal::GetCapturedStderr();
     return loaded;
   }
@@ -42,21 +38,22 @@ class DemoShadersTest : public testing::Test {
   test::TempDir dir;
   test::ScopedWorkingDirectory workingDirectory{dir.path()};
   test::ErrorRecorder errors;
+  DemoShaders shaders;
 };
 
 std::vector<float> floats(const ShaderProgram& program, const char* name, int count) {
   GLfloat values[16] = {};
-  const GLint location = glGetUniformLocation(program.program, name);
+  const GLint location = glGetUniformLocation(program.program(), name);
   EXPECT_NE(location, -1) << name;
-  glGetUniformfv(program.program, location, values);
+  glGetUniformfv(program.program(), location, values);
   return std::vector<float>(values, values + count);
 }
 
 GLint integer(const ShaderProgram& program, const char* name) {
   GLint value = -1;
-  const GLint location = glGetUniformLocation(program.program, name);
+  const GLint location = glGetUniformLocation(program.program(), name);
   EXPECT_NE(location, -1) << name;
-  glGetUniformiv(program.program, location, &value);
+  glGetUniformiv(program.program(), location, &value);
   return value;
 }
 
@@ -89,7 +86,6 @@ TEST_F(DemoShadersTest, BuildsAllSevenInOrderWithTheirStartUpValuesAndLeavesNoPr
   glGetIntegerv(GL_CURRENT_PROGRAM, &current);
   EXPECT_EQ(current, 0);
 
-  const DemoShaders& shaders = demoShaders();
   // Built in this order, so their GL names ascend.
   const ShaderProgram* built[] = {shaders.normalMapShader.get(), shaders.distortShader.get(),
                                   shaders.sineShader.get(),      shaders.overlayShader.get(),
@@ -97,9 +93,9 @@ TEST_F(DemoShadersTest, BuildsAllSevenInOrderWithTheirStartUpValuesAndLeavesNoPr
                                   shaders.particleShader.get()};
   for (std::size_t i = 0; i < 7; ++i) {
     ASSERT_NE(built[i], nullptr);
-    EXPECT_EQ(built[i]->isCompiled(), 1);
+    EXPECT_TRUE(built[i]->isCompiled());
     if (i > 0) {
-      EXPECT_GT(built[i]->program, built[i - 1]->program);
+      EXPECT_GT(built[i]->program(), built[i - 1]->program());
     }
   }
 

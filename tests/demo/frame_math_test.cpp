@@ -19,8 +19,8 @@ namespace {
 constexpr double pi = std::numbers::pi;
 
 // A spectrum whose bin i reads i + 1, so a shake names the bin it read.
-std::array<float, app::spectrumSize> countingSpectrum() {
-  std::array<float, app::spectrumSize> spectrum{};
+std::array<float, demo::spectrumSize> countingSpectrum() {
+  std::array<float, demo::spectrumSize> spectrum{};
   for (std::size_t i = 0; i < spectrum.size(); ++i) {
     spectrum[i] = static_cast<float>(i + 1);
   }
@@ -55,16 +55,16 @@ void expectNear(glm::dvec3 actual, glm::dvec3 expected, double tolerance) {
 }
 
 TEST(FrameTracks, SamplesTheSixteenUsedTracksIntoTheirFields) {
-  std::vector<app::TrackIndex> sampled;
-  const FrameTracks tracks = sampleFrameTracks([&](app::TrackIndex index) {
+  std::vector<demo::TrackIndex> sampled;
+  const FrameTracks tracks = sampleFrameTracks([&](demo::TrackIndex index) {
     sampled.push_back(index);
     return 100.0 + static_cast<double>(index);
   });
-  const std::vector<app::TrackIndex> expected = {
-      app::sceneNum,     app::campathPos,   app::camviewX,      app::camviewY,
-      app::camviewZ,     app::camRoll,      app::camShakeX,     app::camShakeY,
-      app::camShakeMagX, app::camShakeMagY, app::camShakeDatX,  app::camShakeDatY,
-      app::fov,          app::sceneAlpha,   app::overlayAlpha,  app::overlayNum};
+  const std::vector<demo::TrackIndex> expected = {
+      demo::sceneNum,     demo::campathPos,   demo::camviewX,      demo::camviewY,
+      demo::camviewZ,     demo::camRoll,      demo::camShakeX,     demo::camShakeY,
+      demo::camShakeMagX, demo::camShakeMagY, demo::camShakeDatX,  demo::camShakeDatY,
+      demo::fov,          demo::sceneAlpha,   demo::overlayAlpha,  demo::overlayNum};
   EXPECT_EQ(sampled, expected);
   EXPECT_EQ(tracks.sceneNumber, 100.0f);
   EXPECT_EQ(tracks.curveParameter, 101.0f);
@@ -84,9 +84,9 @@ TEST(FrameTracks, ReadsTheFrameInputsAtTheRowAsFloats) {
   // selects scene 2; a missing handle reads 0.
   sync::SyncTrack scene{"scene.num", {{0, 2.0f, 1}, {10, 3.0f, 0}}};
   sync::SyncTrack fov{"fov", {{0, 45.0f, 0}}};
-  app::FrameInputs inputs;
-  inputs.tracks[app::sceneNum] = &scene;
-  inputs.tracks[app::fov] = &fov;
+  demo::FrameInputs inputs;
+  inputs.tracks[demo::sceneNum] = &scene;
+  inputs.tracks[demo::fov] = &fov;
   inputs.currentRow = 1e-9;
   const FrameTracks tracks = sampleFrameTracks(inputs);
   EXPECT_EQ(tracks.sceneNumber, 2.0f);
@@ -140,7 +140,7 @@ TEST(CameraShake, OffsetIsBinTimesAmountTimesMagnitudePerAxis) {
   EXPECT_EQ(cameraShake(tracks, spectrum, 0.0f), glm::vec2(16.5f, -0.5f));
 
   // Multiplied left to right in floats: (0.7 x 0.1) x 0.3, worked out by hand.
-  std::array<float, app::spectrumSize> level{};
+  std::array<float, demo::spectrumSize> level{};
   level[0] = 0.7f;
   tracks.shakeSource = {0.0f, 0.0f};
   tracks.shakeAmount = {0.1f, 0.0f};
@@ -320,9 +320,9 @@ TEST(SceneChoice, OverlaysBelongToTheirScene) {
 TEST(FrameMath, AFrameAllocatesNothing) {
   sync::SyncTrack scene{"scene.num", {{0, 2.0f, 0}}};
   sync::SyncTrack fov{"fov", {{0, 40.0f, 1}, {100, 60.0f, 0}}};
-  app::FrameInputs inputs;
-  inputs.tracks[app::sceneNum] = &scene;
-  inputs.tracks[app::fov] = &fov;
+  demo::FrameInputs inputs;
+  inputs.tracks[demo::sceneNum] = &scene;
+  inputs.tracks[demo::fov] = &fov;
   inputs.currentRow = 12.5;
   inputs.spectrum = countingSpectrum();
 

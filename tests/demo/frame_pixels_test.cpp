@@ -95,36 +95,28 @@ class FramePixelsTest : public testing::Test {
     // One particle at the centre.
     dir.write("Data/Models/Particles.obj", "v 1 1 -5\n");
 
-    ASSERT_TRUE(test::prepareFrameDrawing(windowWidth, windowHeight));
-    assets::preloadAssets(registry);
-    ASSERT_EQ(registry.models().meshes.size(), 5u);
-    ASSERT_NE(registry.textures().find("SkySphere2.jpg"), 0u);
+    ASSERT_TRUE(test::prepareFrameDrawing(show, windowWidth, windowHeight));
+    ASSERT_EQ(show.assets.models().meshes.size(), 5u);
+    ASSERT_NE(show.textures.find("SkySphere2.jpg"), 0u);
 
     // From the fallback curve point (1, 1, 1) straight down -z.
-    tracks.set(app::camviewX, 1.0f);
-    tracks.set(app::camviewY, 1.0f);
-    tracks.set(app::camviewZ, -10.0f);
+    tracks.set(demo::camviewX, 1.0f);
+    tracks.set(demo::camviewY, 1.0f);
+    tracks.set(demo::camviewZ, -10.0f);
     errors.clear();
-  }
-
-  void TearDown() override {
-    if (context.ok()) registry.releaseModels();
   }
 
   // The frame for a scene number, read back from the back buffer.
   void draw(float sceneNumber) {
-    tracks.set(app::sceneNum, sceneNumber);
-    drawFrame(tracks.inputs, 1.0f, sceneAssets);
+    tracks.set(demo::sceneNum, sceneNumber);
+    drawFrame(tracks.inputs, 1.0f, show.frameResources());
   }
 
   test::GlContext context{windowWidth, windowHeight};
   test::TempDir dir;
   test::ScopedWorkingDirectory workingDirectory{dir.path()};
   test::ErrorRecorder errors;
-  assets::TextureRegistry rootTextures;
-  assets::TextureRegistry textures;
-  assets::AssetRegistry registry{rootTextures, textures};
-  RegistryAssets sceneAssets{registry};
+  app::Show show;
   test::ConstantTracks tracks;
 };
 
@@ -163,7 +155,7 @@ TEST_F(FramePixelsTest, EachSceneShowsItsOwnModelsAndSkyAndScene1GetsItsSkyBack)
       {0.0f, black, black},   // no scene: a black frame
       {2.5f, black, black},
   };
-  const GLuint ownSky = textures.find("SkySphere.png");
+  const GLuint ownSky = show.textures.find("SkySphere.png");
   for (const Expected& expected : sequence) {
     SCOPED_TRACE(expected.scene);
     draw(expected.scene);
@@ -174,12 +166,12 @@ TEST_F(FramePixelsTest, EachSceneShowsItsOwnModelsAndSkyAndScene1GetsItsSkyBack)
     EXPECT_EQ(pixel(32, 2), (Rgb{0, 0, 0}));
     EXPECT_EQ(pixel(32, 45), (Rgb{0, 0, 0}));
   }
-  EXPECT_EQ(textures.find("SkySphere.png"), ownSky);
+  EXPECT_EQ(show.textures.find("SkySphere.png"), ownSky);
   EXPECT_TRUE(errors.messages().empty());
 }
 
 TEST_F(FramePixelsTest, TheFadeTrackFadesTheWholeScene) {
-  tracks.set(app::sceneAlpha, 0.5f);
+  tracks.set(demo::sceneAlpha, 0.5f);
   draw(3.0f);
   const Rgb centre = pixel(32, 24);
   // Magenta at half strength.
@@ -196,7 +188,8 @@ TEST_F(FramePixelsTest, AFrameThroughTheRegistryAllocatesNothing) {
       draw(scene);
     }
     const long before = test::allocationCount();
-    renderFrame(tracks.inputs, 1.0f, sceneAssets);
+    drawFrame(tracks.inputs, 1.0f, show.frameResources());
+    app::presentFrame();
     EXPECT_EQ(test::allocationCount() - before, 0) << "scene " << scene;
   }
 }

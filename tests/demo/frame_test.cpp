@@ -5,6 +5,7 @@
 #include "demo/frame.h"
 
 #include "app/demo_config.h"
+#include "app/show.h"
 #include "app/window.h"
 #include "assets/maya_scene.h"
 #include "assets/texture_registry.h"
@@ -33,7 +34,7 @@
 namespace tessaly::demo {
 namespace {
 
-using app::TrackIndex;
+using demo::TrackIndex;
 
 struct Draw {
   std::string name;
@@ -128,7 +129,7 @@ class FrameTest : public testing::Test {
     }
     test::writeFilterShaders(dir.path());
     test::writeDemoTestShaders(dir.path());
-    ASSERT_TRUE(test::prepareFrameDrawing(windowWidth, windowHeight));
+    ASSERT_TRUE(test::prepareFrameDrawing(show, windowWidth, windowHeight));
 
     ownSky = assets.addTexture("SkySphere.png", {255, 0, 0, 255});
     sky2 = assets.addTexture("SkySphere2.jpg", {0, 255, 0, 255});
@@ -166,21 +167,26 @@ class FrameTest : public testing::Test {
   }
 
   GLint sceneFramebuffer() const {
-    return static_cast<GLint>(render::postFilter()->sceneTarget().framebuffer);
+    return static_cast<GLint>(show.filter->sceneTarget().framebuffer());
   }
 
   void drawScene(float sceneNumber) {
-    tracks.set(app::sceneNum, sceneNumber);
+    tracks.set(demo::sceneNum, sceneNumber);
     assets.draws.clear();
-    drawFrame(tracks.inputs, musicTime, assets);
+    drawFrame(tracks.inputs, musicTime, resources(assets));
   }
 
-  const DemoShaders& shaders() const { return demoShaders(); }
+  FrameResources resources(SceneAssets& sceneAssets) {
+    return FrameResources{*show.filter, show.shaders, sceneAssets};
+  }
+
+  const DemoShaders& shaders() const { return show.shaders; }
 
   test::GlContext context{windowWidth, windowHeight};
   test::TempDir dir;
   test::ScopedWorkingDirectory workingDirectory{dir.path()};
   test::ErrorRecorder errors;
+  app::Show show;
   RecordingAssets assets;
   test::ConstantTracks tracks;
   float musicTime = 0.25f;
@@ -192,7 +198,7 @@ class FrameTest : public testing::Test {
 TEST_F(FrameTest, SceneNumbersThatSelectNoSceneDrawNothingButPresentABlackFrame) {
   // The window shown, so the X server holds what each swap presents.
   ASSERT_TRUE(test::showWindowAndWait(context.window()));
-  const render::PostFilter& filter = *render::postFilter();
+  const render::PostFilter& filter = *show.filter;
   const std::array<int, 3> white = {255, 255, 255};
   const std::array<int, 3> black = {0, 0, 0};
   for (float number : {0.0f, 1.5f, 5.0f, 1.0001f, -1.0f}) {
@@ -207,22 +213,23 @@ TEST_F(FrameTest, SceneNumbersThatSelectNoSceneDrawNothingButPresentABlackFrame)
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0, 0, 0, 0);
     // Post-processing parameters stay as they were.
-    filter.filterProgram->use();
-    filter.filterProgram->setVec2("offset", 0.25f, 0.5f);
+    filter.filterProgram().use();
+    filter.filterProgram().setVec2("offset", 0.25f, 0.5f);
     render::ShaderProgram::unuse();
-    tracks.set(app::overlayNum, 1.0f);
-    tracks.set(app::overlayAlpha, 1.0f);
-    tracks.set(app::sceneNum, number);
+    tracks.set(demo::overlayNum, 1.0f);
+    tracks.set(demo::overlayAlpha, 1.0f);
+    tracks.set(demo::sceneNum, number);
     assets.draws.clear();
 
-    renderFrame(tracks.inputs, musicTime, assets);
+    drawFrame(tracks.inputs, musicTime, resources(assets));
+    app::presentFrame();
 
     EXPECT_TRUE(assets.draws.empty());
     // The whole window, the letterbox bars included.
     for (auto [x, y] : {std::pair{0, 0}, {32, 24}, {63, 47}}) {
       EXPECT_EQ(test::presentedPixel(context.window(), x, y), black) << x << "," << y;
     }
-    EXPECT_EQ(uniformFloats(filter.filterProgram->program, "offset", 2),
+    EXPECT_EQ(uniformFloats(filter.filterProgram().program(), "offset", 2),
               (std::vector<float>{0.25f, 0.5f}));
   }
   EXPECT_TRUE(errors.messages().empty());
@@ -234,8 +241,8 @@ TEST_F(FrameTest, SceneTwoDrawsTheDistortedSkyStangAndSixGrindersIntoTheSceneTar
             (std::vector<std::string>{"SkySphere.obj", "Stang.obj", "Grinder.obj", "Grinder.obj",
                                       "Grinder.obj", "Grinder.obj", "Grinder.obj", "Grinder.obj"}));
   const Camera camera = expectedCamera(2);
-  const GLint distort = static_cast<GLint>(shaders().distortShader->program);
-  const GLint model = static_cast<GLint>(shaders().modelShader->program);
+  const GLint distort = static_cast<GLint>(shaders().distortShader->program());
+  const GLint model = static_cast<GLint>(shaders().modelShader->program());
   EXPECT_EQ(assets.draws[0].program, distort);
   for (std::size_t i = 1; i < assets.draws.size(); ++i) {
     EXPECT_EQ(assets.draws[i].program, model) << i;
@@ -259,7 +266,7 @@ TEST_F(FrameTest, SceneTwoDrawsTheDistortedSkyStangAndSixGrindersIntoTheSceneTar
   EXPECT_EQ(assets.textures().find("SkySphere.png"), ownSky);
 
   // Scene 2's own uniforms on the distortion program.
-  const GLuint program = shaders().distortShader->program;
+  const GLuint program = shaders().distortShader->program();
   EXPECT_EQ(uniformFloats(program, "Time", 1), std::vector<float>{musicTime});
   const glm::vec2 wave = distortUniform(musicTime);
   EXPECT_EQ(uniformFloats(program, "Distort", 2), (std::vector<float>{wave.x, wave.y}));
@@ -298,7 +305,7 @@ TEST_F(FrameTest, SceneOneDrawsItsOwnSkyAndTheParticlesWithOnlyMvpAndTime) {
   ASSERT_EQ(assets.names(), (std::vector<std::string>{"SkySphere.obj", "Particles.obj"}));
   const Camera camera = expectedCamera(1);
   const Draw& sky = assets.draws[0];
-  EXPECT_EQ(sky.program, static_cast<GLint>(shaders().modelShader->program));
+  EXPECT_EQ(sky.program, static_cast<GLint>(shaders().modelShader->program()));
   EXPECT_EQ(sky.skyTexture, ownSky);
   EXPECT_EQ(flat(sky.mvp), flat(camera.baseMvp));
   EXPECT_EQ(flat(sky.v), flat(camera.view));
@@ -306,7 +313,7 @@ TEST_F(FrameTest, SceneOneDrawsItsOwnSkyAndTheParticlesWithOnlyMvpAndTime) {
   const Draw& particles = assets.draws[1];
   EXPECT_TRUE(particles.particles);
   EXPECT_EQ(particles.framebuffer, sceneFramebuffer());
-  const GLuint lambert = shaders().lambertShader->program;
+  const GLuint lambert = shaders().lambertShader->program();
   EXPECT_EQ(particles.program, static_cast<GLint>(lambert));
   EXPECT_EQ(flat(particles.mvp), flat(camera.baseMvp));
   EXPECT_EQ(uniformFloats(lambert, "Time", 1), std::vector<float>{3.5f});
@@ -337,7 +344,7 @@ TEST_F(FrameTest, SceneThreeMovesBalleknuserByMvpOnly) {
   const glm::vec4 origin = glm::inverse(camera.projectionView) * moving.mvp * glm::vec4(0, 0, 0, 1);
   EXPECT_NEAR(origin.y / origin.w, -4.7f, 1e-3f);
   for (const Draw& draw : assets.draws) {
-    EXPECT_EQ(draw.program, static_cast<GLint>(shaders().modelShader->program));
+    EXPECT_EQ(draw.program, static_cast<GLint>(shaders().modelShader->program()));
   }
   EXPECT_EQ(assets.textures().find("SkySphere.png"), ownSky);
 }
@@ -358,8 +365,8 @@ TEST_F(FrameTest, SceneFourDrawsTheSkyWithTheThirdPictureAndTheBox) {
 TEST_F(FrameTest, AMissingSubstituteLeavesTheSkyWithoutTextureForItsDrawOnly) {
   RecordingAssets bare;
   const GLuint own = bare.addTexture("SkySphere.png", {255, 0, 0, 255});
-  tracks.set(app::sceneNum, 2.0f);
-  drawFrame(tracks.inputs, musicTime, bare);
+  tracks.set(demo::sceneNum, 2.0f);
+  drawFrame(tracks.inputs, musicTime, resources(bare));
   ASSERT_FALSE(bare.draws.empty());
   EXPECT_EQ(bare.draws[0].skyTexture, 0u);
   EXPECT_EQ(bare.textures().find("SkySphere.png"), own);
@@ -367,14 +374,14 @@ TEST_F(FrameTest, AMissingSubstituteLeavesTheSkyWithoutTextureForItsDrawOnly) {
 
 TEST_F(FrameTest, LightingComesFromTheLightScenesAndTheEyeUniformIsTheTarget) {
   loadLights();
-  tracks.set(app::camviewX, 0.5f);
-  tracks.set(app::camviewY, -1.0f);
-  tracks.set(app::camviewZ, 2.0f);
+  tracks.set(demo::camviewX, 0.5f);
+  tracks.set(demo::camviewY, -1.0f);
+  tracks.set(demo::camviewZ, 2.0f);
   for (float scene : {1.0f, 2.0f, 3.0f, 4.0f}) {
     SCOPED_TRACE(scene);
     drawScene(scene);
-    std::vector<GLuint> lit = {shaders().modelShader->program};
-    if (scene == 2.0f) lit.push_back(shaders().distortShader->program);
+    std::vector<GLuint> lit = {shaders().modelShader->program()};
+    if (scene == 2.0f) lit.push_back(shaders().distortShader->program());
     for (GLuint program : lit) {
       EXPECT_EQ(uniformFloats(program, "Ambient", 4), (std::vector<float>{0.25f, 0.5f, 0.75f, 1}));
       EXPECT_EQ(uniformFloats(program, "LightColor1", 4), (std::vector<float>{1, 0.5f, 0.25f, 1}));
@@ -396,7 +403,7 @@ TEST_F(FrameTest, LightingComesFromTheLightScenesAndTheEyeUniformIsTheTarget) {
 
 TEST_F(FrameTest, MissingLightsGiveTheNeutralValues) {
   drawScene(4.0f);
-  const GLuint model = shaders().modelShader->program;
+  const GLuint model = shaders().modelShader->program();
   EXPECT_EQ(uniformFloats(model, "Ambient", 4), (std::vector<float>{1, 1, 1, 1}));
   EXPECT_EQ(uniformFloats(model, "LightColor2", 4), (std::vector<float>{1, 1, 1, 1}));
   EXPECT_EQ(uniformFloats(model, "LightIntensity3", 1), std::vector<float>{1});
@@ -407,15 +414,15 @@ TEST_F(FrameTest, TheCameraFollowsTheCurveMovedByTheMusicShake) {
   for (std::size_t i = 0; i < tracks.inputs.spectrum.size(); ++i) {
     tracks.inputs.spectrum[i] = 0.001f * static_cast<float>(i);
   }
-  tracks.set(app::camShakeX, 2.0f);
-  tracks.set(app::camShakeMagX, 1.5f);
-  tracks.set(app::camShakeDatX, 100.0f);
-  tracks.set(app::camShakeY, 1.0f);
-  tracks.set(app::camShakeMagY, -3.0f);
-  tracks.set(app::camShakeDatY, 511.9f);
-  tracks.set(app::campathPos, 0.25f);
-  tracks.set(app::fov, 60.0f);
-  tracks.set(app::camRoll, 80.0f);
+  tracks.set(demo::camShakeX, 2.0f);
+  tracks.set(demo::camShakeMagX, 1.5f);
+  tracks.set(demo::camShakeDatX, 100.0f);
+  tracks.set(demo::camShakeY, 1.0f);
+  tracks.set(demo::camShakeMagY, -3.0f);
+  tracks.set(demo::camShakeDatY, 511.9f);
+  tracks.set(demo::campathPos, 0.25f);
+  tracks.set(demo::fov, 60.0f);
+  tracks.set(demo::camRoll, 80.0f);
   drawScene(3.0f);
   ASSERT_FALSE(assets.draws.empty());
   const Camera camera = expectedCamera(3);
@@ -429,15 +436,15 @@ TEST_F(FrameTest, TheCameraFollowsTheCurveMovedByTheMusicShake) {
 
 TEST_F(FrameTest, OverlaysAppearOnlyForTheSceneThatListsThem) {
   // The scene faded out entirely: whatever shows is the overlay.
-  tracks.set(app::sceneAlpha, 0.0f);
-  tracks.set(app::overlayAlpha, 1.0f);
+  tracks.set(demo::sceneAlpha, 0.0f);
+  tracks.set(demo::overlayAlpha, 1.0f);
   const std::array<int, 3> black = {0, 0, 0};
   const std::array<std::array<int, 3>, 5> overlayColor = {
       black, std::array<int, 3>{200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {200, 200, 0}};
   for (int scene = 1; scene <= 4; ++scene) {
     for (int overlay = 0; overlay <= 5; ++overlay) {
       SCOPED_TRACE(testing::Message() << "scene " << scene << ", overlay " << overlay);
-      tracks.set(app::overlayNum, static_cast<float>(overlay));
+      tracks.set(demo::overlayNum, static_cast<float>(overlay));
       drawScene(static_cast<float>(scene));
       const bool listed = (scene == 1 && (overlay == 1 || overlay == 2)) ||
                           (scene == 4 && (overlay == 3 || overlay == 4));
@@ -447,13 +454,13 @@ TEST_F(FrameTest, OverlaysAppearOnlyForTheSceneThatListsThem) {
 }
 
 TEST_F(FrameTest, TheGlowGetsTheFadeAndTheOffsetIsReset) {
-  const render::PostFilter& filter = *render::postFilter();
-  filter.filterProgram->use();
-  filter.filterProgram->setVec2("offset", 0.25f, 0.5f);
-  tracks.set(app::sceneAlpha, 0.625f);
-  tracks.set(app::overlayNum, 0.0f);
+  const render::PostFilter& filter = *show.filter;
+  filter.filterProgram().use();
+  filter.filterProgram().setVec2("offset", 0.25f, 0.5f);
+  tracks.set(demo::sceneAlpha, 0.625f);
+  tracks.set(demo::overlayNum, 0.0f);
   drawScene(3.0f);
-  const GLuint program = filter.filterProgram->program;
+  const GLuint program = filter.filterProgram().program();
   EXPECT_EQ(uniformFloats(program, "offset", 2), (std::vector<float>{0, 0}));
   // The last pass of the glow is the additive blur under the fade.
   EXPECT_EQ(uniformFloats(program, "alpha", 1), std::vector<float>{0.625f});
@@ -467,12 +474,13 @@ TEST_F(FrameTest, TheGlowGetsTheFadeAndTheOffsetIsReset) {
 
 TEST_F(FrameTest, AFrameAllocatesNothing) {
   assets.recording = false;
-  tracks.set(app::overlayNum, 1.0f);
+  tracks.set(demo::overlayNum, 1.0f);
   for (float scene : {0.0f, 1.0f, 2.0f, 3.0f, 4.0f}) {
-    tracks.set(app::sceneNum, scene);
-    drawFrame(tracks.inputs, musicTime, assets);  // warm-up: the driver's own caches
+    tracks.set(demo::sceneNum, scene);
+    drawFrame(tracks.inputs, musicTime, resources(assets));  // warm-up: the driver's own caches
     const long before = test::allocationCount();
-    renderFrame(tracks.inputs, musicTime, assets);
+    drawFrame(tracks.inputs, musicTime, resources(assets));
+    app::presentFrame();
     EXPECT_EQ(test::allocationCount() - before, 0) << "scene " << scene;
   }
 }

@@ -3,10 +3,8 @@
 // constant values, and Maya texts for curves and lights. Header-only.
 #pragma once
 
-#include "app/demo_config.h"
-#include "app/frame_inputs.h"
-#include "app/window.h"
-#include "demo/demo_shaders.h"
+#include "app/show.h"
+#include "demo/frame_inputs.h"
 #include "sync/sync_track.h"
 
 #include <glm/vec3.hpp>
@@ -17,18 +15,21 @@
 
 namespace tessaly::test {
 
-// What start-up prepares before frames are drawn, for the current window
-// of width x height and the shaders under the working directory's Data/:
-// the configuration (windowed, no multisampling), the render state with the
-// filter chain, and the demo shader set. False when a step failed.
-inline bool prepareFrameDrawing(int width, int height) {
-  app::DemoConfig& config = app::demoConfig();
-  config = app::DemoConfig{};
-  config.width = width;
-  config.height = height;
-  config.fullscreen = 0;
-  config.multisampling = 0;
-  return app::initRenderState() && demo::loadDemoShaders();
+// The show started on the current window of width x height (windowed, no
+// multisampling) from the working directory's Data/: render state with the
+// filter chain, the demo shader set, whatever assets and tracks are there;
+// no music, no watcher. False when a step failed.
+inline bool prepareFrameDrawing(app::Show& show, int width, int height) {
+  show.config = app::DemoConfig{};
+  show.config.width = width;
+  show.config.height = height;
+  show.config.fullscreen = 0;
+  show.config.multisampling = 0;
+  app::ShowOptions options;
+  options.window = app::ShowWindow::current;
+  options.music = app::ShowMusic::none;
+  options.watchData = false;
+  return app::startShow(show, options);
 }
 
 // Twenty tracks, each holding one value at every row (a step key at row 0),
@@ -36,25 +37,25 @@ inline bool prepareFrameDrawing(int width, int height) {
 class ConstantTracks {
  public:
   ConstantTracks() {
-    for (std::size_t i = 0; i < app::trackCount; ++i) {
-      tracks_[i].name = app::trackNames[i];
+    for (std::size_t i = 0; i < demo::trackCount; ++i) {
+      tracks_[i].name = demo::trackNames[i];
       inputs.tracks[i] = &tracks_[i];
     }
     // An upright camera looking down the z axis at the origin.
-    set(app::fov, 45.0f);
-    set(app::camRoll, 90.0f);
-    set(app::campathPos, 0.5f);
-    set(app::sceneAlpha, 1.0f);
+    set(demo::fov, 45.0f);
+    set(demo::camRoll, 90.0f);
+    set(demo::campathPos, 0.5f);
+    set(demo::sceneAlpha, 1.0f);
   }
   ConstantTracks(const ConstantTracks&) = delete;
   ConstantTracks& operator=(const ConstantTracks&) = delete;
 
-  void set(app::TrackIndex track, float value) { tracks_[track].setKeys({{0, value, 0}}); }
+  void set(demo::TrackIndex track, float value) { tracks_[track].setKeys({{0, value, 0}}); }
 
-  app::FrameInputs inputs;
+  demo::FrameInputs inputs;
 
  private:
-  std::array<sync::SyncTrack, app::trackCount> tracks_;
+  std::array<sync::SyncTrack, demo::trackCount> tracks_;
 };
 
 inline std::string format(const char* pattern, float a, float b, float c) {

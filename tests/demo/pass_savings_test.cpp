@@ -6,6 +6,8 @@
 // its own (CTest runs every test separately): a process starts the show
 // once.
 #include "render/post_filter.h"
+
+#include "app/show.h"
 #include "tools/capture/capture_frames.h"
 #include "platform/error_box.h"
 
@@ -67,33 +69,25 @@ class PassSavingsTest : public testing::TestWithParam<Configuration> {
       GTEST_SKIP() << "the production is not built into " << productionFolder << "/Data";
     }
   }
-  void TearDown() override { setPassSavings(PassSavings{}); }
 };
 
 TEST_P(PassSavingsTest, FramesAreByteIdenticalWithAndWithoutThem) {
   const Configuration& configuration = GetParam();
-  // One show per process; run alone (as CTest does) every configuration gets its own.
-  static const Configuration* started = nullptr;
-  if (started != nullptr && started != &configuration) {
-    GTEST_SKIP() << "another configuration has started the show in this process";
-  }
-  if (started == nullptr) {
-    std::filesystem::current_path(productionFolder);
-    platform::setErrorSink(platform::printErrorOnly);
-    bool soundtrack = false;
-    ASSERT_TRUE(capture::startCapture(configuration.width, configuration.height,
-                                      configuration.multisampling, soundtrack));
-    started = &configuration;
-  }
+  std::filesystem::current_path(productionFolder);
+  platform::setErrorSink(platform::printErrorOnly);
+  capture::FrameCapture capture;
+  ASSERT_TRUE(capture.start(configuration.width, configuration.height,
+                            configuration.multisampling));
+  PostFilter& filter = *capture.show().filter;
 
   capture::Image plain;
   capture::Image saving;
   for (double seconds : configuration.seconds) {
     SCOPED_TRACE(seconds);
-    setPassSavings(PassSavings::none());
-    capture::captureFrame(seconds, plain);
-    setPassSavings(PassSavings{});
-    capture::captureFrame(seconds, saving);
+    filter.setSavings(PassSavings::none());
+    capture.capture(seconds, plain);
+    filter.setSavings(PassSavings{});
+    capture.capture(seconds, saving);
     ASSERT_EQ(plain.rgba.size(), saving.rgba.size());
     EXPECT_TRUE(plain.rgba == saving.rgba) << "first difference at " << firstDifference(plain, saving);
   }

@@ -55,24 +55,26 @@ TEST_F(PostFilterTest, MakesNineTargetsHalvingOddSizesDown) {
   glViewport(0, 3, 33, 17);
   for (std::int32_t multisampled : {0, 1}) {
     PostFilter filter(multisampled, 33, 17);
-    ASSERT_FALSE(filter.failed);
-    for (const auto& target : filter.fullTargets) {
-      EXPECT_EQ(target->width, 33);
-      EXPECT_EQ(target->height, 17);
-      EXPECT_EQ(target->multisampled, multisampled);
-      EXPECT_EQ(target->savedViewport, (std::array<std::int32_t, 4>{0, 3, 33, 17}));
+    ASSERT_FALSE(filter.failed());
+    ASSERT_EQ(filter.fullTargets().size(), 4u);
+    ASSERT_EQ(filter.halfTargets().size(), 4u);
+    for (const auto& target : filter.fullTargets()) {
+      EXPECT_EQ(target.width(), 33);
+      EXPECT_EQ(target.height(), 17);
+      EXPECT_EQ(target.multisampled(), multisampled);
+      EXPECT_EQ(target.savedViewport(), (std::array<std::int32_t, 4>{0, 3, 33, 17}));
     }
-    for (const auto& target : filter.halfTargets) {
-      EXPECT_EQ(target->width, 16);
-      EXPECT_EQ(target->height, 8);
-      EXPECT_EQ(target->multisampled, multisampled);
+    for (const auto& target : filter.halfTargets()) {
+      EXPECT_EQ(target.width(), 16);
+      EXPECT_EQ(target.height(), 8);
+      EXPECT_EQ(target.multisampled(), multisampled);
     }
-    EXPECT_EQ(filter.pixelTarget->width, 1);
-    EXPECT_EQ(filter.pixelTarget->height, 1);
-    EXPECT_EQ(filter.pixelTarget->multisampled, 0);
-    EXPECT_EQ(&filter.sceneTarget(), filter.fullTargets[0].get());
+    ASSERT_NE(filter.pixelTarget(), nullptr);
+    EXPECT_EQ(filter.pixelTarget()->width(), 1);
+    EXPECT_EQ(filter.pixelTarget()->height(), 1);
+    EXPECT_EQ(filter.pixelTarget()->multisampled(), 0);
+    EXPECT_EQ(&filter.sceneTarget(), &filter.fullTargets()[0]);
     EXPECT_EQ(currentProgram(), 0);
-    filter.release();
   }
   EXPECT_TRUE(errors.messages().empty());
 }
@@ -80,8 +82,8 @@ TEST_F(PostFilterTest, MakesNineTargetsHalvingOddSizesDown) {
 TEST_F(PostFilterTest, TheQuadIsTheTableOf120BytesAndTheFilterUniformsAreSet) {
   TESSALY_REQUIRE_GL(context);
   PostFilter filter(0, 64, 64);
-  ASSERT_FALSE(filter.failed);
-  glBindBuffer(GL_ARRAY_BUFFER, filter.quadBuffer);
+  ASSERT_FALSE(filter.failed());
+  glBindBuffer(GL_ARRAY_BUFFER, filter.quadBuffer());
   GLint size = 0;
   glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
   EXPECT_EQ(size, 120);
@@ -92,20 +94,20 @@ TEST_F(PostFilterTest, TheQuadIsTheTableOf120BytesAndTheFilterUniformsAreSet) {
                               -1, -1, 0, 0, 0, 1, 1,  0, 1, 1, -1, 1, 0, 0, 1};
   EXPECT_EQ(std::memcmp(vertices, expected, sizeof vertices), 0);
 
-  const GLuint program = filter.filterProgram->program;
+  const GLuint program = filter.filterProgram().program();
   EXPECT_EQ(uniformInt(program, "filterNumber"), 0);
   EXPECT_EQ(uniformInt(program, "filterMap"), 0);
   EXPECT_EQ(uniformFloats(program, "colorLine", 1), std::vector<float>{0.5f});
   EXPECT_EQ(uniformFloats(program, "colorValue1", 4), (std::vector<float>{1, 1, 1, 1}));
   EXPECT_EQ(uniformFloats(program, "colorValue2", 4), (std::vector<float>{0, 0, 0, 1}));
-  EXPECT_EQ(filter.bokehProgram->isCompiled(), 1);
+  EXPECT_TRUE(filter.bokehProgram().isCompiled());
 }
 
 TEST_F(PostFilterTest, DrawBlendsAndDrawAdditiveAddsThenLeaveNoProgramAndNoBlending) {
   TESSALY_REQUIRE_GL(context);
   PostFilter filter(0, 64, 64);
-  ASSERT_FALSE(filter.failed);
-  const auto red = createSolidColorTarget({1, 0, 0, 1});
+  ASSERT_FALSE(filter.failed());
+  const auto red = RenderTarget::solidColor({1, 0, 0, 1});
   struct Case {
     bool additive;
     std::uint8_t expected[3];
@@ -118,9 +120,9 @@ TEST_F(PostFilterTest, DrawBlendsAndDrawAdditiveAddsThenLeaveNoProgramAndNoBlend
     PostFilter::clearDepth();
     glActiveTexture(GL_TEXTURE3);  // a model draw may leave another unit active
     if (c.additive) {
-      filter.drawAdditive(red->colorTexture, 0.5f);
+      filter.drawAdditive(red.colorTexture(), 0.5f);
     } else {
-      filter.draw(red->colorTexture, 0.5f);
+      filter.draw(red.colorTexture(), 0.5f);
     }
     EXPECT_EQ(currentProgram(), 0);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
@@ -138,8 +140,8 @@ TEST_F(PostFilterTest, DrawBlendsAndDrawAdditiveAddsThenLeaveNoProgramAndNoBlend
 TEST_F(PostFilterTest, SetOffsetDoublesItsArgumentsAndKeepsTheFilterProgramCurrent) {
   TESSALY_REQUIRE_GL(context);
   PostFilter filter(0, 64, 64);
-  ASSERT_FALSE(filter.failed);
-  const GLuint program = filter.filterProgram->program;
+  ASSERT_FALSE(filter.failed());
+  const GLuint program = filter.filterProgram().program();
   filter.setOffset(0.25f, -0.5f);
   EXPECT_EQ(uniformFloats(program, "offset", 2), (std::vector<float>{0.5f, -1.0f}));
   filter.setOffset(0.0f, 0.0f);
@@ -173,7 +175,7 @@ TEST_F(PostFilterTest, GlowSpreadsOneBrightPixelAlongBothAxesUnderTheFadeAlpha) 
   std::vector<std::uint8_t> byMultisampling[2];
   for (std::int32_t multisampled : {0, 1}) {
     PostFilter filter(multisampled, 64, 64);
-    ASSERT_FALSE(filter.failed);
+    ASSERT_FALSE(filter.failed());
     const auto full = glowOfOnePixel(filter, 1.0f);
     const auto faded = glowOfOnePixel(filter, 0.5f);
 
@@ -197,22 +199,36 @@ TEST_F(PostFilterTest, GlowSpreadsOneBrightPixelAlongBothAxesUnderTheFadeAlpha) 
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 64);
     byMultisampling[multisampled] = full;
-    filter.release();
   }
   // Clears only, so no edge is antialiased: both paths give the same image.
   EXPECT_EQ(byMultisampling[0], byMultisampling[1]);
 }
 
-TEST_F(PostFilterTest, TheProcessWideChainIsTheOneMadeLast) {
+TEST_F(PostFilterTest, AChainThatGoesDeletesEveryNameItMade) {
   TESSALY_REQUIRE_GL(context);
-  EXPECT_EQ(postFilter(), nullptr);
-  PostFilter* first = createPostFilter(0, 64, 64);
-  ASSERT_NE(first, nullptr);
-  EXPECT_FALSE(first->failed);
-  EXPECT_EQ(postFilter(), first);
-  PostFilter* second = createPostFilter(0, 45, 27);
-  EXPECT_EQ(postFilter(), second);
-  EXPECT_EQ(second->halfTargets[3]->width, 22);
+  std::vector<GLuint> framebuffers;
+  GLuint program = 0;
+  GLuint quad = 0;
+  {
+    PostFilter filter(1, 45, 27);
+    ASSERT_FALSE(filter.failed());
+    EXPECT_EQ(filter.halfTargets()[3].width(), 22);
+    for (const auto* targets : {&filter.fullTargets(), &filter.halfTargets()}) {
+      for (const RenderTarget& target : *targets) {
+        framebuffers.push_back(target.framebuffer());
+        framebuffers.push_back(target.msFramebuffer());
+      }
+    }
+    program = filter.filterProgram().program();
+    quad = filter.quadBuffer();
+    ASSERT_TRUE(glIsProgram(program));
+    ASSERT_TRUE(glIsBuffer(quad));
+  }
+  for (GLuint framebuffer : framebuffers) {
+    EXPECT_FALSE(glIsFramebuffer(framebuffer)) << framebuffer;
+  }
+  EXPECT_FALSE(glIsProgram(program));
+  EXPECT_FALSE(glIsBuffer(quad));
 }
 
 TEST_F(PostFilterTest, EachCreationFailureShowsItsMessageAndSetsFailed) {
@@ -220,7 +236,7 @@ TEST_F(PostFilterTest, EachCreationFailureShowsItsMessageAndSetsFailed) {
   const auto messagesOf = [&](std::int32_t multisampled, std::int32_t width, std::int32_t height) {
     errors.clear();
     PostFilter filter(multisampled, width, height);
-    EXPECT_TRUE(filter.failed);
+    EXPECT_TRUE(filter.failed());
     return errors.messages();
   };
   using Messages = std::vector<std::string>;

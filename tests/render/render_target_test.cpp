@@ -48,12 +48,12 @@ class RenderTargetTest : public testing::Test {
 TEST_F(RenderTargetTest, SolidColourTexturesReadTheirColourAndTheClearColourIsKept) {
   TESSALY_REQUIRE_GL(context);
   glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
-  const auto white = createSolidColorTarget({1, 1, 1, 1});
-  const auto clear = createSolidColorTarget({0, 0, 0, 0});
-  expectEveryLevel(white->colorTexture, 1, {1, 1, 1, 1});
-  expectEveryLevel(clear->colorTexture, 1, {0, 0, 0, 0});
-  EXPECT_FALSE(white->failed);
-  EXPECT_EQ(white->multisampled, 0);
+  const auto white = RenderTarget::solidColor({1, 1, 1, 1});
+  const auto clear = RenderTarget::solidColor({0, 0, 0, 0});
+  expectEveryLevel(white.colorTexture(), 1, {1, 1, 1, 1});
+  expectEveryLevel(clear.colorTexture(), 1, {0, 0, 0, 0});
+  EXPECT_FALSE(white.failed());
+  EXPECT_EQ(white.multisampled(), 0);
   GLfloat clearColour[4] = {};
   glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
   EXPECT_EQ(std::vector<float>(clearColour, clearColour + 4),
@@ -67,21 +67,21 @@ TEST_F(RenderTargetTest, MipmapsAreRegeneratedOnEveryUnbind) {
   target.bind();
   clearTo(1, 1, 1, 1);
   target.unbind();
-  expectEveryLevel(target.colorTexture, 4, {1, 1, 1, 1});
+  expectEveryLevel(target.colorTexture(), 4, {1, 1, 1, 1});
   target.bind();
   clearTo(0, 0, 0, 0);
   target.unbind();
-  expectEveryLevel(target.colorTexture, 4, {0, 0, 0, 0});
+  expectEveryLevel(target.colorTexture(), 4, {0, 0, 0, 0});
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  EXPECT_EQ(static_cast<GLuint>(bound), target.colorTexture);
+  EXPECT_EQ(static_cast<GLuint>(bound), target.colorTexture());
 }
 
 TEST_F(RenderTargetTest, UnbindRestoresTheViewportOfConstruction) {
   TESSALY_REQUIRE_GL(context);
   glViewport(1, 2, 30, 20);
   RenderTarget target(0, 8, 4);
-  EXPECT_EQ(target.savedViewport, (std::array<std::int32_t, 4>{1, 2, 30, 20}));
+  EXPECT_EQ(target.savedViewport(), (std::array<std::int32_t, 4>{1, 2, 30, 20}));
   glViewport(5, 5, 5, 5);
   target.bind();
   GLint viewport[4] = {};
@@ -89,7 +89,7 @@ TEST_F(RenderTargetTest, UnbindRestoresTheViewportOfConstruction) {
   EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 8, 4}));
   GLint framebuffer = 0;
   glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
-  EXPECT_EQ(static_cast<GLuint>(framebuffer), target.framebuffer);
+  EXPECT_EQ(static_cast<GLuint>(framebuffer), target.framebuffer());
   target.unbind();
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{1, 2, 30, 20}));
@@ -100,17 +100,17 @@ TEST_F(RenderTargetTest, UnbindRestoresTheViewportOfConstruction) {
 TEST_F(RenderTargetTest, FourSamplesAreDrawnSeparatelyAndResolvedOnUnbind) {
   TESSALY_REQUIRE_GL(context);
   RenderTarget target(1, 4, 2);
-  ASSERT_FALSE(target.failed);
-  EXPECT_EQ(target.samples, 4);
+  ASSERT_FALSE(target.failed());
+  EXPECT_EQ(target.samples(), 4);
   GLint samples = 0;
-  glBindRenderbuffer(GL_RENDERBUFFER, target.msColorBuffer);
+  glBindRenderbuffer(GL_RENDERBUFFER, target.msColorBuffer());
   glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_SAMPLES, &samples);
   EXPECT_EQ(samples, 4);
 
   target.bind();
   GLint framebuffer = 0;
   glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
-  EXPECT_EQ(static_cast<GLuint>(framebuffer), target.msFramebuffer);
+  EXPECT_EQ(static_cast<GLuint>(framebuffer), target.msFramebuffer());
   clearTo(1, 0, 0, 1);
   glEnable(GL_SCISSOR_TEST);
   glScissor(2, 0, 2, 2);  // right half green
@@ -118,7 +118,7 @@ TEST_F(RenderTargetTest, FourSamplesAreDrawnSeparatelyAndResolvedOnUnbind) {
   glDisable(GL_SCISSOR_TEST);
   target.unbind();
 
-  const std::vector<float> texels = levelTexels(target.colorTexture, 0);
+  const std::vector<float> texels = levelTexels(target.colorTexture(), 0);
   for (int y = 0; y < 2; ++y) {
     for (int x = 0; x < 4; ++x) {
       const float* texel = &texels[static_cast<std::size_t>(y * 4 + x) * 4];
@@ -159,7 +159,7 @@ uniform sampler2D map;
 void main() { fragColor = texture(map, vec2(u, 0.5)); }
 )");
   ShaderProgram program(vertexPath.c_str(), fragmentPath.c_str());
-  ASSERT_EQ(program.isCompiled(), 1);
+  ASSERT_TRUE(program.isCompiled());
 
   RenderTarget output(0, 8, 1);
   output.bind();
@@ -167,12 +167,12 @@ void main() { fragColor = texture(map, vec2(u, 0.5)); }
   program.use();
   program.setInt("map", 0);
   glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, source.colorTexture);
+  glBindTexture(GL_TEXTURE_2D, source.colorTexture());
   glDrawArrays(GL_TRIANGLES, 0, 3);
   ShaderProgram::unuse();
   output.unbind();
 
-  const std::vector<float> texels = levelTexels(output.colorTexture, 0);
+  const std::vector<float> texels = levelTexels(output.colorTexture(), 0);
   std::string reds;
   for (int x = 0; x < 8; ++x) {
     reds += texels[static_cast<std::size_t>(x) * 4] == 1.0f
@@ -185,11 +185,11 @@ void main() { fragColor = texture(map, vec2(u, 0.5)); }
 TEST_F(RenderTargetTest, IncompleteFramebuffersReportTheirMessageAndUnbindAgain) {
   TESSALY_REQUIRE_GL(context);
   RenderTarget single(0, 0, 0);
-  EXPECT_TRUE(single.failed);
-  EXPECT_NE(single.status, static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+  EXPECT_TRUE(single.failed());
+  EXPECT_NE(single.status(), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
   RenderTarget multi(1, 0, 0);
-  EXPECT_TRUE(multi.failed);
-  EXPECT_EQ(multi.colorTexture, 0u);  // the single-sample part is not made
+  EXPECT_TRUE(multi.failed());
+  EXPECT_EQ(multi.colorTexture(), 0u);  // the single-sample part is not made
   EXPECT_EQ(errors.messages(),
             (std::vector<std::string>{"Failed to initialize FBO!", "Failed to initialize mFBO!"}));
   GLint framebuffer = -1;

@@ -44,12 +44,12 @@ class ShaderProgramTest : public testing::Test {
 TEST_F(ShaderProgramTest, AValidPairCompilesLinksAndBecomesCurrent) {
   TESSALY_REQUIRE_GL(context);
   const auto program = build(vertexSource, fragmentSource);
-  EXPECT_EQ(program->isCompiled(), 1);
-  ASSERT_NE(program->program, 0u);
+  EXPECT_TRUE(program->isCompiled());
+  ASSERT_NE(program->program(), 0u);
   program->use();
   GLint current = 0;
   glGetIntegerv(GL_CURRENT_PROGRAM, &current);
-  EXPECT_EQ(static_cast<GLuint>(current), program->program);
+  EXPECT_EQ(static_cast<GLuint>(current), program->program());
   ShaderProgram::unuse();
   glGetIntegerv(GL_CURRENT_PROGRAM, &current);
   EXPECT_EQ(current, 0);
@@ -73,7 +73,7 @@ TEST_F(ShaderProgramTest, EveryKindOfFailureReportsNotCompiledWithItsLogOnStderr
     testing::internal::CaptureStderr();
     const auto program = build(c.vertex, c.fragment);
     const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(program->isCompiled(), 0) << c.what;
+    EXPECT_FALSE(program->isCompiled()) << c.what;
     EXPECT_NE(log.find(c.logNames), std::string::npos) << c.what << ": " << log;
   }
 }
@@ -88,15 +88,15 @@ TEST_F(ShaderProgramTest, WindowsLineEndsCompileFromTheBytesOnDisk) {
     }
   }
   const auto program = build(vertex, fragment);
-  EXPECT_EQ(program->isCompiled(), 1);
+  EXPECT_TRUE(program->isCompiled());
   EXPECT_EQ(readTextFile(dir.file("test.frag").c_str()), fragment);
 }
 
 TEST_F(ShaderProgramTest, SettersReachTheirUniformsAndTheLastSetWins) {
   TESSALY_REQUIRE_GL(context);
   const auto shader = build(vertexSource, fragmentSource);
-  ASSERT_EQ(shader->isCompiled(), 1);
-  const GLuint program = shader->program;
+  ASSERT_TRUE(shader->isCompiled());
+  const GLuint program = shader->program();
   shader->use();
   shader->setFloat("gain", 1.0f);
   shader->setFloat("gain", 2.5f);
@@ -124,7 +124,7 @@ TEST_F(ShaderProgramTest, SettersReachTheirUniformsAndTheLastSetWins) {
 TEST_F(ShaderProgramTest, SetMat4SendsTheColumnsUntransposed) {
   TESSALY_REQUIRE_GL(context);
   const auto shader = build(vertexSource, fragmentSource);
-  ASSERT_EQ(shader->isCompiled(), 1);
+  ASSERT_TRUE(shader->isCompiled());
   glm::mat4 matrix(1.0f);
   for (int column = 0; column < 4; ++column) {
     for (int row = 0; row < 4; ++row) {
@@ -134,7 +134,7 @@ TEST_F(ShaderProgramTest, SetMat4SendsTheColumnsUntransposed) {
   shader->use();
   shader->setMat4("transform", matrix);
   GLfloat readBack[16] = {};
-  glGetUniformfv(shader->program, glGetUniformLocation(shader->program, "transform"), readBack);
+  glGetUniformfv(shader->program(), glGetUniformLocation(shader->program(), "transform"), readBack);
   for (int i = 0; i < 16; ++i) {
     EXPECT_EQ(readBack[i], glm::value_ptr(matrix)[i]) << "element " << i;
   }
@@ -149,8 +149,8 @@ TEST_F(ShaderProgramTest, AMissingFileIsWaitedForWithinTheBoundThenLeavesTheProg
   ShaderProgram program(vertexPath.c_str(), fragmentPath.c_str());
   const auto waited = std::chrono::steady_clock::now() - start;
   const std::string log = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(program.isCompiled(), 0);
-  EXPECT_EQ(program.program, 0u);
+  EXPECT_FALSE(program.isCompiled());
+  EXPECT_EQ(program.program(), 0u);
   EXPECT_NE(log.find("never.frag"), std::string::npos) << log;
   // It waits (a file about to appear is picked up) but gives up: a guard
   // against hanging start-up, not a speed figure.

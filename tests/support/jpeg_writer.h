@@ -1,7 +1,8 @@
 // One-colour JPEG fixtures, written by DevIL's own encoder (the decoder the
-// loader uses). Header-only; needs DevIL initialised (any TextureRegistry
-// does it).
+// loader uses). Header-only.
 #pragma once
+
+#include "assets/image_decoder.h"
 
 #include <IL/il.h>
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@ inline void writeJpeg(const std::string& path, std::uint8_t r, std::uint8_t g, s
   for (int i = 0; i < 64; ++i) {
     pixels.insert(pixels.end(), {r, g, b});
   }
+  assets::initializeDevilQuietly();
   ILuint image = 0;
   ilGenImages(1, &image);
   ilBindImage(image);

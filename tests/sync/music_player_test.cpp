@@ -29,10 +29,10 @@ void sleepMs(int ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-Spectrum spectrumNow() {
+Spectrum spectrumNow(const MusicPlayer& player) {
   Spectrum spectrum;
   spectrum.fill(7.0f);  // what a previous frame left
-  MusicPlayer::fetchSpectrum(spectrum.data());
+  player.fetchSpectrum(spectrum.data());
   return spectrum;
 }
 
@@ -47,7 +47,9 @@ bool allZero(const Spectrum& spectrum) {
 
 class MusicPlayerTest : public testing::Test {
  protected:
-  void TearDown() override { MusicPlayer::close(); }
+  void TearDown() override { player.close(); }
+
+  MusicPlayer player;
 
   // A 1 kHz tone (or silence) of `seconds`, made with lame; skips without it.
   std::string tone(double seconds, double frequency = 1000.0) {
@@ -69,16 +71,16 @@ class MusicPlayerTest : public testing::Test {
 TEST_F(MusicPlayerTest, CaptureTimeGivesSecondsAndRowsExactly) {
   const std::string file = tone(0.5);
   REQUIRE_FIXTURE(file);
-  ASSERT_TRUE(MusicPlayer::openForCapture(file.c_str()));
-  EXPECT_EQ(MusicPlayer::seconds(), 0.0f);
-  MusicPlayer::setSeconds(10.0);
-  EXPECT_EQ(MusicPlayer::seconds(), 10.0f);
-  EXPECT_EQ(MusicPlayer::row(), 139.33333333333334);
-  MusicPlayer::setSeconds(81.6);
-  EXPECT_NEAR(MusicPlayer::row(), 1136.96, 1e-9);
-  MusicPlayer::setSeconds(1234.0 / 60.0);
-  EXPECT_EQ(MusicPlayer::seconds(), static_cast<float>(1234.0 / 60.0)) << "frame n at n / fps";
-  EXPECT_EQ(MusicPlayer::row(), 1234.0 / 60.0 * rowsPerSecond);
+  ASSERT_TRUE(player.openForCapture(file.c_str()));
+  EXPECT_EQ(player.seconds(), 0.0f);
+  player.setSeconds(10.0);
+  EXPECT_EQ(player.seconds(), 10.0f);
+  EXPECT_EQ(player.row(), 139.33333333333334);
+  player.setSeconds(81.6);
+  EXPECT_NEAR(player.row(), 1136.96, 1e-9);
+  player.setSeconds(1234.0 / 60.0);
+  EXPECT_EQ(player.seconds(), static_cast<float>(1234.0 / 60.0)) << "frame n at n / fps";
+  EXPECT_EQ(player.row(), 1234.0 / 60.0 * rowsPerSecond);
   EXPECT_TRUE(errors.messages().empty());
 }
 
@@ -87,24 +89,24 @@ TEST_F(MusicPlayerTest, TheSpectrumOfAToneAndOfSilence) {
   REQUIRE_FIXTURE(toneFile);
   const std::string silenceFile = tone(0.5, 0.0);
 
-  ASSERT_TRUE(MusicPlayer::openForCapture(toneFile.c_str()));
-  MusicPlayer::setSeconds(0.25);
-  const Spectrum toneSpectrum = spectrumNow();
+  ASSERT_TRUE(player.openForCapture(toneFile.c_str()));
+  player.setSeconds(0.25);
+  const Spectrum toneSpectrum = spectrumNow(player);
   EXPECT_EQ(peakBin(toneSpectrum), 23u) << "the bin nearest 1000 * 1024 / 44100 = 23.2";
   EXPECT_GT(toneSpectrum[23], 0.1f);
-  MusicPlayer::setSeconds(0.6);
-  EXPECT_TRUE(allZero(spectrumNow())) << "past the end of the music";
+  player.setSeconds(0.6);
+  EXPECT_TRUE(allZero(spectrumNow(player))) << "past the end of the music";
 
-  ASSERT_TRUE(MusicPlayer::openForCapture(silenceFile.c_str()));
-  MusicPlayer::setSeconds(0.25);
-  EXPECT_TRUE(allZero(spectrumNow()));
+  ASSERT_TRUE(player.openForCapture(silenceFile.c_str()));
+  player.setSeconds(0.25);
+  EXPECT_TRUE(allZero(spectrumNow(player)));
 }
 
 TEST_F(MusicPlayerTest, CaptureWithoutAFileKeepsTheTimeAndReadsSilence) {
-  EXPECT_FALSE(MusicPlayer::openForCapture(dir.file("missing.mp3").c_str()));
-  MusicPlayer::setSeconds(10.0);
-  EXPECT_EQ(MusicPlayer::row(), 139.33333333333334);
-  EXPECT_TRUE(allZero(spectrumNow()));
+  EXPECT_FALSE(player.openForCapture(dir.file("missing.mp3").c_str()));
+  player.setSeconds(10.0);
+  EXPECT_EQ(player.row(), 139.33333333333334);
+  EXPECT_TRUE(allZero(spectrumNow(player)));
   EXPECT_TRUE(errors.messages().empty()) << "capture reports through its result";
 }
 
@@ -114,7 +116,7 @@ TEST_F(MusicPlayerTest, CaptureWithoutAFileKeepsTheTimeAndReadsSilence) {
 TEST_F(MusicPlayerTest, ThePlayingPositionIsSmooth) {
   const std::string file = tone(2.0);
   REQUIRE_FIXTURE(file);
-  MusicPlayer::open(file.c_str(), 0);
+  player.open(file.c_str(), 0);
   EXPECT_TRUE(errors.messages().empty());
 
   struct Sample {
@@ -124,8 +126,8 @@ TEST_F(MusicPlayerTest, ThePlayingPositionIsSmooth) {
   std::vector<Sample> samples;
   const Clock::time_point start = Clock::now();
   while (secondsSince(start) < 1.0) {
-    MusicPlayer::update();
-    samples.push_back({Clock::now(), MusicPlayer::row()});
+    player.update();
+    samples.push_back({Clock::now(), player.row()});
     sleepMs(2);
   }
   ASSERT_GT(samples.back().row, 0.0);
@@ -146,9 +148,9 @@ TEST_F(MusicPlayerTest, ThePlayingPositionIsSmooth) {
 TEST_F(MusicPlayerTest, TheLiveSpectrumFollowsThePlayingTone) {
   const std::string file = tone(1.0);
   REQUIRE_FIXTURE(file);
-  MusicPlayer::open(file.c_str(), 0);
+  player.open(file.c_str(), 0);
   sleepMs(100);
-  EXPECT_EQ(peakBin(spectrumNow()), 23u);
+  EXPECT_EQ(peakBin(spectrumNow(player)), 23u);
 }
 
 TEST_F(MusicPlayerTest, ALoopingStreamWrapsToTheStartAndANonLoopingOneStopsAtItsEnd) {
@@ -156,13 +158,13 @@ TEST_F(MusicPlayerTest, ALoopingStreamWrapsToTheStartAndANonLoopingOneStopsAtIts
   REQUIRE_FIXTURE(file);
   const float end = static_cast<float>(13230.0 / 44100.0);
 
-  MusicPlayer::open(file.c_str(), 1);
+  player.open(file.c_str(), 1);
   double highest = 0.0;
   bool wrapped = false;
   double previous = 0.0;
   const Clock::time_point start = Clock::now();
   while (secondsSince(start) < 0.8) {
-    const double row = MusicPlayer::row();
+    const double row = player.row();
     wrapped = wrapped || row < previous;
     highest = std::max(highest, row);
     previous = row;
@@ -171,12 +173,12 @@ TEST_F(MusicPlayerTest, ALoopingStreamWrapsToTheStartAndANonLoopingOneStopsAtIts
   EXPECT_TRUE(wrapped) << "the row drops back to the start";
   EXPECT_LT(highest, 0.3 * rowsPerSecond);
 
-  MusicPlayer::open(file.c_str(), 0);
+  player.open(file.c_str(), 0);
   sleepMs(600);
-  EXPECT_EQ(MusicPlayer::seconds(), end);
+  EXPECT_EQ(player.seconds(), end);
   sleepMs(50);
-  EXPECT_EQ(MusicPlayer::seconds(), end) << "stays at its end";
-  EXPECT_TRUE(allZero(spectrumNow())) << "nothing plays after the end";
+  EXPECT_EQ(player.seconds(), end) << "stays at its end";
+  EXPECT_TRUE(allZero(spectrumNow(player))) << "nothing plays after the end";
   EXPECT_TRUE(errors.messages().empty());
 }
 
@@ -195,19 +197,19 @@ TEST_F(MusicPlayerTest, AMissingOrUndecodableFileShowsThreeMessagesAndRunsOnAWal
     SCOPED_TRACE(file);
     errors.clear();
     const Clock::time_point before = Clock::now();
-    MusicPlayer::open(file.c_str(), 0);
+    player.open(file.c_str(), 0);
     const Clock::time_point opened = Clock::now();
     EXPECT_EQ(errors.messages(), missingFileMessages);
     sleepMs(40);
     const Clock::time_point sampled = Clock::now();
-    const double seconds = MusicPlayer::row() / rowsPerSecond;
+    const double seconds = player.row() / rowsPerSecond;
     EXPECT_GE(seconds, std::chrono::duration<double>(sampled - opened).count());
     EXPECT_LE(seconds, secondsSince(before));
-    EXPECT_TRUE(allZero(spectrumNow()));
-    MusicPlayer::close();
+    EXPECT_TRUE(allZero(spectrumNow(player)));
+    player.close();
   }
   errors.clear();
-  MusicPlayer::open(nullptr, 1);
+  player.open(nullptr, 1);
   EXPECT_EQ(errors.messages(), missingFileMessages) << "no name at all";
 }
 
@@ -216,18 +218,18 @@ TEST_F(MusicPlayerTest, WithoutAnOutputDeviceTheMusicPlaysOnASilentClockToItsEnd
   REQUIRE_FIXTURE(file);
   test::ScopedEnvironmentVariable driver("SDL_AUDIODRIVER", "tessaly-no-such-driver");
   const Clock::time_point before = Clock::now();
-  MusicPlayer::open(file.c_str(), 0);
+  player.open(file.c_str(), 0);
   const Clock::time_point opened = Clock::now();
   EXPECT_EQ(errors.messages(),
             std::vector<std::string>{"Bass init failed! Remembered the bass.dll file?"});
   sleepMs(100);
   const Clock::time_point sampled = Clock::now();
-  const double seconds = MusicPlayer::row() / rowsPerSecond;
+  const double seconds = player.row() / rowsPerSecond;
   EXPECT_GE(seconds, std::chrono::duration<double>(sampled - opened).count() - 1.0 / 44100);
   EXPECT_LE(seconds, secondsSince(before));
-  EXPECT_EQ(peakBin(spectrumNow()), 23u) << "the spectrum is of the music";
+  EXPECT_EQ(peakBin(spectrumNow(player)), 23u) << "the spectrum is of the music";
   sleepMs(300);
-  EXPECT_EQ(MusicPlayer::seconds(), static_cast<float>(13230.0 / 44100.0)) << "the end";
+  EXPECT_EQ(player.seconds(), static_cast<float>(13230.0 / 44100.0)) << "the end";
 }
 
 }  // namespace

@@ -66,20 +66,21 @@ TEST_F(SoundtrackPrefetchTest, NothingForAnotherPathAChangedFileAMissingOneOrNoS
 
 TEST_F(SoundtrackPrefetchTest, TheMusicOpenedFromTheHandedOverSoundPlaysWithoutAMessage) {
   test::ErrorRecorder errors;
+  MusicPlayer player;
   SoundtrackPrefetch prefetch;
   prefetch.start(path);
-  MusicPlayer::open(path.c_str(), 0, prefetch.take(path));
+  player.open(path.c_str(), 0, prefetch.take(path));
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_GT(MusicPlayer::seconds(), 0.0f);
-  MusicPlayer::close();
+  EXPECT_GT(player.seconds(), 0.0f);
+  player.close();
   EXPECT_TRUE(errors.messages().empty());
 
   // Nothing handed over for a missing file: the step decodes it itself and
   // says what it always says.
   SoundtrackPrefetch missing;
   missing.start(dir.file("Missing.mp3"));
-  MusicPlayer::open(dir.file("Missing.mp3").c_str(), 0, missing.take(dir.file("Missing.mp3")));
-  MusicPlayer::close();
+  player.open(dir.file("Missing.mp3").c_str(), 0, missing.take(dir.file("Missing.mp3")));
+  player.close();
   EXPECT_EQ(errors.messages(),
             (std::vector<std::string>{"Bass file loading failed!", "Music failed to play!",
                                       "Failed to start song at the start"}));

@@ -1,58 +1,84 @@
 // Start-up and frames of the capture tool.
 #include "tools/capture/capture_frames.h"
 
-#include "app/demo_config.h"
-#include "app/frame_inputs.h"
-#include "app/startup.h"
-#include "demo/frame.h"
+#include "app/main_loop.h"
+#include "app/show.h"
 #include "platform/error_box.h"
 #include "render/gl.h"
-#include "render/post_filter.h"
-#include "sync/music_player.h"
-#include "sync/sync_track.h"
-
-#include <GLFW/glfw3.h>
 
 namespace tessaly::capture {
 
-bool startCapture(int width, int height, bool multisampling, bool& soundtrackReady) {
-  app::DemoConfig& config = app::demoConfig();
+namespace {
+
+// The player's services with the music as a clock set from outside, and a
+// present that reads the frame back first.
+class CaptureServices final : public app::ShowServices {
+ public:
+  CaptureServices(app::Show& show, Image& frame) : ShowServices(show), frame_(frame) {}
+
+  void updateAudio() override {}
+  bool escapePressed() override { return false; }
+  bool closeRequested() override { return false; }
+
+ protected:
+  void present() override {
+    // The back buffer holds the finished frame until the swap; after it, its
+    // content is undefined and a hidden window's front buffer need not be
+    // backed by pixels at all.
+    const app::DemoConfig& config = show().config;
+    if (frame_.width != config.width || frame_.height != config.height) {
+      frame_ = Image(config.width, config.height);
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, frame_.width, frame_.height, GL_RGBA, GL_UNSIGNED_BYTE,
+                 frame_.rgba.data());
+    ShowServices::present();
+  }
+
+ private:
+  Image& frame_;
+};
+
+}  // namespace
+
+FrameCapture::FrameCapture() : show_(std::make_unique<app::Show>()) {}
+
+FrameCapture::~FrameCapture() {
+  end();
+}
+
+bool FrameCapture::start(int width, int height, bool multisampling) {
+  app::DemoConfig& config = show_->config;
   config = app::DemoConfig{};
   config.width = width;
   config.height = height;
   config.fullscreen = 0;
   config.verticalSync = 0;
   config.multisampling = multisampling ? 1 : 0;
-  if (!app::startShow(false)) {
+  app::ShowOptions options;
+  options.window = app::ShowWindow::hidden;
+  options.music = app::ShowMusic::capture;
+  options.watchData = false;
+  started_ = true;
+  if (!app::startShow(*show_, options)) {
     return false;
   }
-  soundtrackReady = sync::MusicPlayer::openForCapture(app::musicFileName);
-  if (!soundtrackReady) {
+  if (!show_->music.hasStream()) {
     platform::showErrorBox("Bass file loading failed!");
   }
   return true;
 }
 
-void captureFrame(double seconds, Image& frame) {
-  sync::MusicPlayer::setSeconds(seconds);
-  app::FrameInputs& inputs = app::frameInputs();
-  inputs.currentRow = sync::MusicPlayer::row();
-  sync::MusicPlayer::fetchSpectrum(inputs.spectrum.data());
-  demo::drawFrame(inputs, sync::MusicPlayer::seconds(), demo::loadedAssets());
+bool FrameCapture::soundtrackReady() const {
+  return show_->music.hasStream();
+}
 
-  // The back buffer holds the finished frame until the swap; after it, its
-  // content is undefined and a hidden window's front buffer need not be
-  // backed by pixels at all.
-  const app::DemoConfig& config = app::demoConfig();
-  if (frame.width != config.width || frame.height != config.height) {
-    frame = Image(config.width, config.height);
-  }
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-  glReadBuffer(GL_BACK);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, frame.width, frame.height, GL_RGBA, GL_UNSIGNED_BYTE, frame.rgba.data());
-  render::PostFilter::present();
-  glfwPollEvents();
+void FrameCapture::capture(double seconds, Image& frame) {
+  show_->music.setSeconds(seconds);
+  CaptureServices services(*show_, frame);
+  app::runPass(*show_, services);
 
   flipRows(frame);
   // The window shows colour only; its alpha channel is the glow's leftover.
@@ -61,13 +87,11 @@ void captureFrame(double seconds, Image& frame) {
   }
 }
 
-void endCapture() {
-  app::FrameInputs& inputs = app::frameInputs();
-  sync::SyncDevice::destroy(inputs.device);
-  inputs.device = nullptr;
-  inputs.tracks.fill(nullptr);
-  sync::MusicPlayer::close();
-  glfwTerminate();
+void FrameCapture::end() {
+  if (started_) {
+    started_ = false;
+    app::endShow(*show_);
+  }
 }
 
 }  // namespace tessaly::capture

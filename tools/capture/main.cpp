@@ -2,7 +2,7 @@
 // to PNG stills, a contact sheet or an H.264 video with its soundtrack.
 // Exit status 0 on success, 1 when Data/ is unusable, ffmpeg is missing or
 // an output cannot be written, 2 on bad usage.
-#include "app/frame_inputs.h"
+#include "app/show.h"
 #include "platform/error_box.h"
 #include "tools/capture/capture_frames.h"
 #include "tools/capture/capture_options.h"
@@ -49,12 +49,12 @@ std::optional<std::string> dataFolderProblem() {
   return std::nullopt;
 }
 
-int captureStills(const CaptureOptions& options) {
+int captureStills(FrameCapture& capture, const CaptureOptions& options) {
   const int total = static_cast<int>(options.stillTimes.size());
   ProgressBar progress(total);
   Image frame;
   for (int i = 0; i < total; ++i) {
-    captureFrame(options.stillTimes[static_cast<std::size_t>(i)], frame);
+    capture.capture(options.stillTimes[static_cast<std::size_t>(i)], frame);
     const std::string path = *stillFileName(options.output, i + 1, total);
     if (!writePng(path, frame)) {
       progress.finish();
@@ -66,7 +66,7 @@ int captureStills(const CaptureOptions& options) {
   return 0;
 }
 
-int captureSheet(const CaptureOptions& options) {
+int captureSheet(FrameCapture& capture, const CaptureOptions& options) {
   const FrameSpan span = frameSpan(options.from, options.to, options.fps);
   const std::vector<long> frames = sheetFrames(span, options.count);
   const int factor = sheetShrinkFactor(options.width);
@@ -76,7 +76,7 @@ int captureSheet(const CaptureOptions& options) {
   Image frame;
   for (int i = 0; i < options.count; ++i) {
     const double seconds = frameTime(frames[static_cast<std::size_t>(i)], options.fps);
-    captureFrame(seconds, frame);
+    capture.capture(seconds, frame);
     sheet.place(i, shrink(frame, factor), timeLabel(seconds));
     progress.update(i + 1);
   }
@@ -87,14 +87,14 @@ int captureSheet(const CaptureOptions& options) {
   return 0;
 }
 
-int captureVideo(const CaptureOptions& options, const std::string& ffmpeg, bool soundtrackReady) {
+int captureVideo(FrameCapture& capture, const CaptureOptions& options, const std::string& ffmpeg) {
   const FrameSpan span = frameSpan(options.from, options.to, options.fps);
   VideoSettings settings;
   settings.output = options.output;
   settings.width = options.width;
   settings.height = options.height;
   settings.fps = options.fps;
-  if (soundtrackReady) {
+  if (capture.soundtrackReady()) {
     settings.soundtrack = app::musicFileName;
   } else {
     std::fprintf(stderr,
@@ -110,7 +110,7 @@ int captureVideo(const CaptureOptions& options, const std::string& ffmpeg, bool 
   ProgressBar progress(span.frameCount);
   Image frame;
   for (long i = 0; i < span.frameCount; ++i) {
-    captureFrame(frameTime(span.firstFrame + i, options.fps), frame);
+    capture.capture(frameTime(span.firstFrame + i, options.fps), frame);
     if (!encoder.write(frame)) {
       progress.finish();
       encoder.finish();
@@ -151,26 +151,26 @@ int run(const std::vector<std::string>& arguments) {
 
   // Nobody is there to press OK: messages go to stderr only.
   platform::setErrorSink(platform::printErrorOnly);
-  bool soundtrackReady = false;
-  if (!startCapture(options.width, options.height, options.multisampling, soundtrackReady)) {
+  FrameCapture capture;
+  if (!capture.start(options.width, options.height, options.multisampling)) {
     return fail("start-up failed: no display, or Data/ is not usable (see the messages above)");
   }
 
   int status = 0;
   switch (options.mode) {
     case OutputMode::stills:
-      status = captureStills(options);
+      status = captureStills(capture, options);
       break;
     case OutputMode::sheet:
-      status = captureSheet(options);
+      status = captureSheet(capture, options);
       break;
     case OutputMode::video:
-      status = captureVideo(options, ffmpeg, soundtrackReady);
+      status = captureVideo(capture, options, ffmpeg);
       break;
     case OutputMode::none:
       break;
   }
-  endCapture();
+  capture.end();
   return status;
 }
 

@@ -105,15 +105,15 @@ TEST(Soak, TwentyThousandFramesKeepMemoryAndMakeNoObjects) {
   }
   test::ScopedWorkingDirectory inBuild(buildFolder);
   test::ErrorRecorder errors;
-  bool soundtrackReady = false;
-  ASSERT_TRUE(startCapture(64, 36, false, soundtrackReady));
-  ASSERT_TRUE(soundtrackReady);
+  FrameCapture capture;
+  ASSERT_TRUE(capture.start(64, 36, false));
+  ASSERT_TRUE(capture.soundtrackReady());
 
   Image frame;
   long frames = 0;
   const auto renderUntil = [&](long until) {
     for (; frames < until; ++frames) {
-      captureFrame(std::fmod(static_cast<double>(frames) * step, showLength), frame);
+      capture.capture(std::fmod(static_cast<double>(frames) * step, showLength), frame);
     }
   };
   renderUntil(settleFrames);
@@ -126,7 +126,7 @@ TEST(Soak, TwentyThousandFramesKeepMemoryAndMakeNoObjects) {
   const long endMemory = residentBytes();
   const NextNames end = NextNames::probe();
   const GLenum glError = glGetError();
-  endCapture();
+  capture.end();
 
   const double growthMb = static_cast<double>(endMemory - settledMemory) / (1024.0 * 1024.0);
   RecordProperty("frames", static_cast<int>(frames));

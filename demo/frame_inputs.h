@@ -1,6 +1,6 @@
-// What every frame shares: the twenty sync track handles, the sync row of the
-// frame and the music spectrum. Written by the main loop, read by the frame
-// driver, touched by the main thread only.
+// What every frame reads: the twenty sync track handles, the sync row of the
+// frame and the music spectrum. Written once per pass by the main loop (or
+// whoever drives the clock), read by the frame driver; main thread only.
 #pragma once
 
 #include <array>
@@ -8,10 +8,9 @@
 
 namespace tessaly::sync {
 class SyncTrack;
-class SyncDevice;
 }  // namespace tessaly::sync
 
-namespace tessaly::app {
+namespace tessaly::demo {
 
 inline constexpr std::size_t trackCount = 20;
 inline constexpr std::size_t spectrumSize = 512;
@@ -33,19 +32,10 @@ enum TrackIndex : std::size_t {
 };
 
 struct FrameInputs {
-  sync::SyncDevice* device = nullptr;
-  std::array<sync::SyncTrack*, trackCount> tracks{};
+  // Not owned: the sync device that made them keeps them; null reads 0.
+  std::array<const sync::SyncTrack*, trackCount> tracks{};
   double currentRow = 0.0;
   std::array<float, spectrumSize> spectrum{};
 };
 
-// The one process-wide set of frame inputs.
-FrameInputs& frameInputs();
-
-// The length of the production in music seconds: the float 81.6.
-inline constexpr float demoLength = 81.6f;
-
-// The soundtrack, relative to the working directory.
-inline constexpr const char* musicFileName = "Data/Sound/KestruneOriginalSoundtrack.mp3";
-
-}  // namespace tessaly::app
+}  // namespace tessaly::demo
