@@ -176,6 +176,13 @@ bool play(Handle stream, bool restart) {
   });
 }
 
+bool pause(Handle stream) {
+  return withStream(stream, false, [&](Stream& found) {
+    found.resample = ResampleState{};
+    return found.cursor.pause(detail::steadyNow());
+  });
+}
+
 bool setPosition(Handle stream, std::uint64_t bytes) {
   return withStream(stream, false, [&](Stream& found) {
     found.resample = ResampleState{};

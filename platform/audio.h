@@ -73,6 +73,10 @@ bool freeStream(Handle stream);
 // False for an unknown handle or a decode stream.
 bool play(Handle stream, bool restart);
 
+// Stops a playing stream where it is heard; play(stream, false) resumes
+// from there. False for an unknown handle or a decode stream.
+bool pause(Handle stream);
+
 // Moves the stream to a byte position (rounded down to a whole frame).
 // False for an unknown handle or a position beyond the stream's length.
 bool setPosition(Handle stream, std::uint64_t bytes);

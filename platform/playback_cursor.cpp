@@ -50,6 +50,20 @@ bool PlaybackCursor::play(bool restart, Nanoseconds now) {
   return true;
 }
 
+bool PlaybackCursor::pause(Nanoseconds now) {
+  if (pacing_ == Pacing::caller) {
+    return false;
+  }
+  const std::uint64_t heard = position(now);
+  playing_ = false;
+  next_ = heard;
+  anchor_ = heard;
+  anchorTime_ = now;
+  handedAhead_ = 0;
+  handingOver_ = false;
+  return true;
+}
+
 bool PlaybackCursor::seek(std::uint64_t frame, Nanoseconds now) {
   if (frame > length_) {
     return false;

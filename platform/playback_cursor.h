@@ -36,6 +36,11 @@ class PlaybackCursor {
   // the position stands. Fails (false) when the caller paces the position.
   bool play(bool restart, Nanoseconds now);
 
+  // Stops at `now` where the heard position stands; play(false) resumes
+  // from there. Frames handed to the device but not yet heard are handed
+  // again on resume. Fails (false) when the caller paces the position.
+  bool pause(Nanoseconds now);
+
   // Moves to `frame` at `now`; a looping stream's length is its start again.
   // Fails (false) beyond the length.
   bool seek(std::uint64_t frame, Nanoseconds now);

@@ -1,7 +1,9 @@
 // The music clock: the soundtrack played through the audio layer, its
 // position in seconds and rows, and its spectrum. When the stream cannot be
 // created the clock runs on silently from the end of open, so the demo still
-// plays and ends; in capture the caller sets the time.
+// plays and ends; in capture the caller sets the time. The authoring
+// controls (pause, seek, speed, reopen) keep the stream as the clock at
+// speed 1 and run a clock of the player's own otherwise.
 #include "sync/music_player.h"
 
 #include "platform/audio.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <string>
 
 namespace tessaly::sync {
@@ -16,7 +19,6 @@ namespace tessaly::sync {
 namespace {
 
 namespace audio = platform::audio;
-using Clock = std::chrono::steady_clock;
 
 // A missing name is a missing file.
 std::string nameOf(const char* fileName) {
@@ -35,12 +37,38 @@ double MusicPlayer::positionSeconds() const {
   if (capture_) {
     return captureSeconds_;
   }
-  if (stream_ != 0) {
+  if (!ownClock()) {
     if (const auto bytes = audio::position(stream_)) {
       return audio::bytesToSeconds(stream_, *bytes);
     }
   }
-  return std::chrono::duration<double>(Clock::now() - fallbackStart_).count();
+  return ownSeconds();
+}
+
+double MusicPlayer::ownSeconds() const {
+  double seconds = ownBase_;
+  if (!paused_) {
+    seconds += speed_ * std::chrono::duration<double>(Clock::now() - ownStart_).count();
+  }
+  if (stream_ == 0) {
+    return seconds;
+  }
+  const double length = audio::bytesToSeconds(stream_, audio::length(stream_).value_or(0));
+  if (length <= 0.0 || seconds < length) {
+    return seconds;
+  }
+  return loop_ ? std::fmod(seconds, length) : length;
+}
+
+void MusicPlayer::setOwnClock(double seconds) {
+  ownBase_ = seconds;
+  ownStart_ = Clock::now();
+}
+
+void MusicPlayer::alignStream(double seconds) const {
+  const std::uint64_t bytes = audio::secondsToBytes(stream_, seconds).value_or(0);
+  const std::uint64_t end = audio::length(stream_).value_or(0);
+  audio::setPosition(stream_, std::min(bytes, end));
 }
 
 void MusicPlayer::open(const char* fileName, int loop,
@@ -48,6 +76,8 @@ void MusicPlayer::open(const char* fileName, int loop,
   close();
   opened_ = true;
   captureSeconds_ = 0.0;
+  fileName_ = nameOf(fileName);
+  loop_ = loop != 0;
 
   if (!audio::initOutput(1, audio::defaultOutputRate)) {
     platform::showErrorBox("Bass init failed! Remembered the bass.dll file?");
@@ -66,7 +96,7 @@ void MusicPlayer::open(const char* fileName, int loop,
     platform::showErrorBox("Failed to start song at the start");
   }
   // The boxes above wait for the user; the silent clock starts after them.
-  fallbackStart_ = Clock::now();
+  setOwnClock(0.0);
 }
 
 bool MusicPlayer::openForCapture(const char* fileName) {
@@ -74,6 +104,7 @@ bool MusicPlayer::openForCapture(const char* fileName) {
   opened_ = true;
   captureSeconds_ = 0.0;
   capture_ = true;
+  fileName_ = nameOf(fileName);
   stream_ = audio::createStream(nameOf(fileName), audio::streamPrescan | audio::streamDecode);
   return stream_ != 0;
 }
@@ -92,6 +123,83 @@ void MusicPlayer::setSeconds(double seconds) {
   audio::setPosition(stream_, std::min(bytes, end));
 }
 
+void MusicPlayer::setPaused(bool paused) {
+  if (paused == paused_ || capture_) {
+    return;
+  }
+  if (ownClock()) {
+    setOwnClock(ownSeconds());
+  } else if (paused) {
+    audio::pause(stream_);
+  } else {
+    audio::play(stream_, false);
+  }
+  paused_ = paused;
+}
+
+void MusicPlayer::seek(double seconds) {
+  if (capture_) {
+    setSeconds(seconds);
+    return;
+  }
+  seconds = std::max(seconds, 0.0);
+  if (stream_ != 0) {
+    const double length = audio::bytesToSeconds(stream_, audio::length(stream_).value_or(0));
+    seconds = std::min(seconds, std::max(length, 0.0));
+    alignStream(seconds);
+  }
+  setOwnClock(seconds);
+}
+
+void MusicPlayer::setSpeed(double speed) {
+  speed = std::clamp(speed, minSpeed, maxSpeed);
+  if (speed == speed_ || capture_) {
+    return;
+  }
+  const double seconds = positionSeconds();
+  const bool wasOwn = ownClock();
+  speed_ = speed;
+  setOwnClock(seconds);
+  if (stream_ == 0 || wasOwn == ownClock()) {
+    return;
+  }
+  if (ownClock()) {
+    // Muted from here: the stream holds and only lends its spectrum.
+    audio::pause(stream_);
+    alignStream(seconds);
+  } else {
+    alignStream(seconds);
+    if (!paused_) {
+      audio::play(stream_, false);
+    }
+  }
+}
+
+bool MusicPlayer::reopen() {
+  if (!opened_) {
+    return false;
+  }
+  const double seconds = positionSeconds();
+  audio::freeStream(stream_);
+  stream_ = audio::createStream(fileName_, capture_ ? audio::streamPrescan | audio::streamDecode
+                                          : loop_ ? audio::streamPrescan | audio::sampleLoop
+                                                  : audio::streamPrescan);
+  if (capture_) {
+    setSeconds(seconds);
+    return stream_ != 0;
+  }
+  setOwnClock(seconds);
+  if (stream_ == 0) {
+    platform::showErrorBox("Bass file loading failed!");
+    return false;
+  }
+  alignStream(seconds);
+  if (!ownClock() && !paused_) {
+    audio::play(stream_, false);
+  }
+  return true;
+}
+
 void MusicPlayer::update() {
   audio::updateOutput();
 }
@@ -105,6 +213,9 @@ double MusicPlayer::row() const {
 }
 
 void MusicPlayer::fetchSpectrum(float* buffer) const {
+  if (stream_ != 0 && !capture_ && ownClock()) {
+    alignStream(ownSeconds());
+  }
   if (stream_ == 0 || !audio::fetchFft(stream_, buffer)) {
     std::fill(buffer, buffer + platform::spectrumSize, 0.0f);
   }
@@ -116,6 +227,8 @@ void MusicPlayer::close() {
   stream_ = 0;
   capture_ = false;
   opened_ = false;
+  paused_ = false;
+  speed_ = 1.0;
 }
 
 }  // namespace tessaly::sync

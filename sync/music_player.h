@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace tessaly::platform {
 struct PcmSound;
@@ -45,6 +46,33 @@ class MusicPlayer {
   // spectrum is then the FFT of the soundtrack at that time.
   void setSeconds(double seconds);
 
+  // --- Authoring controls (the studio; the player never calls them) -----
+
+  // Pauses and resumes the music; the position holds while paused.
+  void setPaused(bool paused);
+  bool paused() const { return paused_; }
+
+  // Moves the music to `seconds`, clamped into 0..the stream's length (not
+  // clamped without a stream); the position and the spectrum are there at
+  // once, paused or not. In capture it sets the capture time.
+  void seek(double seconds);
+
+  // The clock's rate, clamped into minSpeed..maxSpeed. At 1 the stream is
+  // heard as opened. At any other speed it is muted: the clock runs at that
+  // speed from where the music stood, and the spectrum is the music's at the
+  // clock, so the picture moves as it would at that speed.
+  void setSpeed(double speed);
+  double speed() const { return speed_; }
+  static constexpr double minSpeed = 0.25;
+  static constexpr double maxSpeed = 2.0;
+
+  // Opens the same file again (after it changed on disk) at the same
+  // position, pause state and speed, on the output already open. False,
+  // after "Bass file loading failed!", when it cannot be decoded any more:
+  // the clock then runs on silently from where it stood. False without a
+  // message when nothing was opened.
+  bool reopen();
+
   // Lets the audio layer refill its playback buffers; once per frame.
   void update();
 
@@ -63,10 +91,28 @@ class MusicPlayer {
   bool hasStream() const { return stream_ != 0; }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   double positionSeconds() const;
+  // Whether the position is the player's own clock rather than the stream's:
+  // without a stream, or at a speed other than 1.
+  bool ownClock() const { return stream_ == 0 || speed_ != 1.0; }
+  // The own clock's time, wrapped or held at the stream's end.
+  double ownSeconds() const;
+  // Restarts the own clock at `seconds` now.
+  void setOwnClock(double seconds);
+  // Puts the (paused) stream where the own clock stands, for its spectrum.
+  void alignStream(double seconds) const;
 
   std::uint32_t stream_ = 0;  // platform::audio::Handle; 0 without a stream
-  std::chrono::steady_clock::time_point fallbackStart_ = std::chrono::steady_clock::now();
+  // The own clock: ownBase_ seconds at ownStart_, advancing at speed_ while
+  // not paused.
+  double ownBase_ = 0.0;
+  Clock::time_point ownStart_ = Clock::now();
+  double speed_ = 1.0;
+  bool paused_ = false;
+  bool loop_ = false;
+  std::string fileName_;
   bool capture_ = false;
   double captureSeconds_ = 0.0;
   bool opened_ = false;

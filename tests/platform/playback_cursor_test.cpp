@@ -116,5 +116,33 @@ TEST(PlaybackCursor, SeekPlayAndTheCallersClock) {
   EXPECT_EQ(days.position(threeDays + 250 * ms), 11025u);
 }
 
+TEST(PlaybackCursor, PauseHoldsTheHeardPositionAndResumeGoesOnFromIt) {
+  // On a device: frames handed over but not yet heard are handed again.
+  PlaybackCursor device(44100 * 10, 44100, false, Pacing::device);
+  device.play(true, 0);
+  EXPECT_EQ(device.take(4410, 0).count, 4410u);
+  EXPECT_TRUE(device.pause(50 * ms));
+  EXPECT_FALSE(device.playing());
+  EXPECT_EQ(device.position(50 * ms), 2205u);
+  EXPECT_EQ(device.position(5000 * ms), 2205u) << "time does not move a paused stream";
+  EXPECT_EQ(device.take(512, 5000 * ms).count, 0u) << "nothing is handed while paused";
+  device.seek(44100, 5000 * ms);
+  EXPECT_EQ(device.position(6000 * ms), 44100u) << "a seek while paused holds there";
+  device.play(false, 6000 * ms);
+  const PlaybackCursor::Span resumed = device.take(441, 6000 * ms);
+  EXPECT_EQ(resumed.first, 44100u);
+  EXPECT_EQ(device.position(6010 * ms), 44100u + 441u);
+
+  PlaybackCursor clock(44100 * 10, 44100, true, Pacing::wallClock);
+  clock.play(true, 0);
+  clock.pause(1000 * ms);
+  EXPECT_EQ(clock.position(3000 * ms), 44100u);
+  clock.play(false, 3000 * ms);
+  EXPECT_EQ(clock.position(3500 * ms), 44100u + 22050u);
+
+  PlaybackCursor capture(44100, 44100, false, Pacing::caller);
+  EXPECT_FALSE(capture.pause(0)) << "a decode stream is not played, so not paused";
+}
+
 }  // namespace
 }  // namespace tessaly::platform

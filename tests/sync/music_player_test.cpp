@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -234,3 +235,98 @@ TEST_F(MusicPlayerTest, WithoutAnOutputDeviceTheMusicPlaysOnASilentClockToItsEnd
 
 }  // namespace
 }  // namespace tessaly::sync
+
+// --- Authoring controls --------------------------------------------------------
+
+class MusicControlsTest : public MusicPlayerTest {
+ protected:
+  // One second of 1 kHz (spectrum bin 23), then one of 3 kHz (bin 70).
+  std::string twoTones() {
+    if (!test::lameAvailable()) {
+      return {};
+    }
+    std::vector<std::int16_t> samples = test::synthesiseTone({.seconds = 1.0, .frequency = 1000.0});
+    const std::vector<std::int16_t> high = test::synthesiseTone({.seconds = 1.0, .frequency = 3000.0});
+    samples.insert(samples.end(), high.begin(), high.end());
+    const auto wav = dir.path() / "two.wav";
+    const auto mp3 = dir.path() / "two.mp3";
+    test::writeWav(wav, samples, 44100, 2);
+    return test::encodeMp3(wav, mp3, 128) ? mp3.string() : std::string();
+  }
+};
+
+TEST_F(MusicControlsTest, PauseSeekAndSpeedMoveThePositionAndTheSpectrumAtOnce) {
+  const std::string file = twoTones();
+  REQUIRE_FIXTURE(file);
+  player.open(file.c_str(), 0);
+  sleepMs(100);
+
+  player.setPaused(true);
+  EXPECT_TRUE(player.paused());
+  const float held = player.seconds();
+  sleepMs(150);
+  EXPECT_EQ(player.seconds(), held) << "a paused clock stands still";
+
+  player.seek(1.5);
+  EXPECT_EQ(player.seconds(), 1.5f) << "paused, the seek shows at once";
+  EXPECT_DOUBLE_EQ(player.row(), 1.5 * rowsPerSecond);
+  EXPECT_NEAR(static_cast<double>(peakBin(spectrumNow(player))), 70.0, 1.0);
+  player.seek(0.5);
+  EXPECT_EQ(peakBin(spectrumNow(player)), 23u) << "the spectrum follows the seek back";
+  player.seek(-3.0);
+  EXPECT_EQ(player.seconds(), 0.0f);
+  player.seek(60.0);
+  EXPECT_NEAR(player.seconds(), 2.0, 0.03) << "held at the stream's end";
+
+  player.seek(0.2);
+  player.setPaused(false);
+  sleepMs(300);
+  EXPECT_GT(player.seconds(), 0.35f) << "resumes from the seek";
+
+  // Twice as fast, muted: 200 ms of wall clock move the music about 400 ms.
+  player.setSpeed(2.0);
+  const double before = player.seconds();
+  sleepMs(200);
+  EXPECT_NEAR(player.seconds() - before, 0.4, 0.12);
+  player.setSpeed(9.0);
+  EXPECT_EQ(player.speed(), MusicPlayer::maxSpeed);
+  player.setSpeed(0.0);
+  EXPECT_EQ(player.speed(), MusicPlayer::minSpeed);
+  player.seek(1.5);
+  EXPECT_NEAR(static_cast<double>(peakBin(spectrumNow(player))), 70.0, 1.0)
+      << "at another speed the spectrum is the music's at the clock";
+
+  // Back at 1: the stream is the clock again, from where the clock stood.
+  player.setPaused(true);
+  player.seek(0.6);
+  player.setSpeed(1.0);
+  EXPECT_EQ(player.seconds(), 0.6f);
+  player.setPaused(false);
+  sleepMs(200);
+  EXPECT_GT(player.seconds(), 0.7f);
+  EXPECT_TRUE(errors.messages().empty());
+}
+
+TEST_F(MusicControlsTest, ReopenKeepsThePositionAndPauseAndSaysWhenTheFileIsGone) {
+  const std::string file = twoTones();
+  REQUIRE_FIXTURE(file);
+  EXPECT_FALSE(player.reopen()) << "nothing opened yet";
+  player.open(file.c_str(), 1);
+  player.setPaused(true);
+  player.seek(1.25);
+  ASSERT_TRUE(player.reopen());
+  EXPECT_EQ(player.seconds(), 1.25f);
+  EXPECT_TRUE(player.paused());
+  EXPECT_NEAR(static_cast<double>(peakBin(spectrumNow(player))), 70.0, 1.0);
+  EXPECT_TRUE(errors.messages().empty());
+
+  std::filesystem::remove(file);
+  EXPECT_FALSE(player.reopen());
+  EXPECT_EQ(errors.messages(), std::vector<std::string>{"Bass file loading failed!"});
+  EXPECT_EQ(player.seconds(), 1.25f) << "the silent clock goes on from where the music stood";
+  player.setPaused(false);
+  sleepMs(100);
+  EXPECT_GT(player.seconds(), 1.3f);
+  player.seek(30.0);
+  EXPECT_GE(player.seconds(), 30.0f) << "without a stream nothing bounds a seek";
+}
