@@ -233,9 +233,6 @@ TEST_F(MusicPlayerTest, WithoutAnOutputDeviceTheMusicPlaysOnASilentClockToItsEnd
   EXPECT_EQ(player.seconds(), static_cast<float>(13230.0 / 44100.0)) << "the end";
 }
 
-}  // namespace
-}  // namespace tessaly::sync
-
 // --- Authoring controls --------------------------------------------------------
 
 class MusicControlsTest : public MusicPlayerTest {
@@ -330,3 +327,6 @@ TEST_F(MusicControlsTest, ReopenKeepsThePositionAndPauseAndSaysWhenTheFileIsGone
   player.seek(30.0);
   EXPECT_GE(player.seconds(), 30.0f) << "without a stream nothing bounds a seek";
 }
+
+}  // namespace
+}  // namespace tessaly::sync

@@ -73,7 +73,7 @@ void drawTimeline(const StudioView& view, const TimelineGeometry& timeline) {
 
 void inspectorPanel(const StudioView& view) {
   ImGui::SetNextWindowPos(ImVec2(10, 10), ImGuiCond_FirstUseEver);
-  ImGui::SetNextWindowSize(ImVec2(330, 0), ImGuiCond_FirstUseEver);
+  ImGui::SetNextWindowSize(ImVec2(340, 610), ImGuiCond_FirstUseEver);
   ImGui::SetNextWindowBgAlpha(0.75f);
   if (!ImGui::Begin("Inspector")) {
     ImGui::End();

@@ -1,0 +1,219 @@
+// tessaly-studio end to end: the built program on a copy of the built
+// production, driven without a person through --at, --shot and
+// --shot-after-reload, its pixels compared with tessaly-capture's frame of
+// the same time and with a shader edited while it runs.
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb/stb_image.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace tessaly::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+const std::string studioPath = std::string(TESSALY_BINARY_DIR) + "/tessaly-studio";
+const std::string capturePath = std::string(TESSALY_BINARY_DIR) + "/tessaly-capture";
+const std::string productionData = std::string(TESSALY_BINARY_DIR) + "/Data";
+
+bool haveDisplay() {
+  const char* display = std::getenv("DISPLAY");
+  return display != nullptr && *display != '\0';
+}
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+  const std::uint8_t* at(int x, int y) const {
+    return rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3;
+  }
+};
+
+Picture readPng(const std::string& path) {
+  Picture picture;
+  int channels = 0;
+  unsigned char* data = stbi_load(path.c_str(), &picture.width, &picture.height, &channels, 3);
+  if (data == nullptr) {
+    return {};
+  }
+  picture.rgb.assign(data, data + static_cast<std::size_t>(picture.width) * picture.height * 3);
+  stbi_image_free(data);
+  return picture;
+}
+
+// The largest difference of one channel between two pictures of one size,
+// and the share of pixels that differ by more than `tolerance`.
+struct Difference {
+  int largest = 0;
+  double share = 0.0;
+};
+Difference compare(const Picture& a, const Picture& b, int tolerance) {
+  Difference difference;
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < a.rgb.size(); i += 3) {
+    int pixel = 0;
+    for (std::size_t c = 0; c < 3; ++c) {
+      pixel = std::max(pixel, std::abs(int(a.rgb[i + c]) - int(b.rgb[i + c])));
+    }
+    difference.largest = std::max(difference.largest, pixel);
+    differing += pixel > tolerance ? 1 : 0;
+  }
+  difference.share = a.rgb.empty() ? 0.0 : double(differing) / double(a.rgb.size() / 3);
+  return difference;
+}
+
+struct Outcome {
+  int status = -1;
+  std::string err;
+  std::string out;
+};
+
+Outcome run(const std::string& program, const std::vector<std::string>& arguments,
+            const std::string& folder) {
+  ChildProcess child(program, arguments, {folder, {"SDL_AUDIODRIVER=dummy"}, ""});
+  Outcome outcome;
+  if (!child.started()) return outcome;
+  outcome.status = child.wait(240s).value_or(-1000);
+  outcome.err = child.standardError();
+  outcome.out = child.standardOutput();
+  return outcome;
+}
+
+class Studio : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!haveDisplay()) GTEST_SKIP() << "needs a display";
+    if (!fs::is_directory(productionData)) {
+      GTEST_SKIP() << "the production is not built into " << productionData;
+    }
+    fs::copy(productionData, production.path() / "Data", fs::copy_options::recursive);
+  }
+  TempDir production;  // a copy of the production, edited by the tests
+  TempDir out;
+};
+
+TEST_F(Studio, AShotAtATimeIsThePlayersFrameAndStepsOfTimeChangeIt) {
+  const std::string folder = production.path().string();
+  // Twelve seconds in: scene 1 with the title overlay.
+  const Outcome studio = run(studioPath,
+                             {"--size", "320x180", "--no-multisampling", "--at", "12", "--shot",
+                              out.file("studio.png"), folder},
+                             out.path().string());
+  ASSERT_EQ(studio.status, 0) << studio.err;
+  const Outcome capture = run(capturePath,
+                              {"--size", "320x180", "--no-multisampling", "--at", "12", "-o",
+                               out.file("capture.png")},
+                              folder);
+  ASSERT_EQ(capture.status, 0) << capture.err;
+
+  const Picture shot = readPng(out.file("studio.png"));
+  const Picture reference = readPng(out.file("capture.png"));
+  ASSERT_EQ(shot.width, 320);
+  ASSERT_EQ(shot.height, 180);
+  ASSERT_EQ(reference.width, 320);
+  const Difference same = compare(shot, reference, 2);
+  EXPECT_LE(same.share, 0.001) << "the studio draws the player's frame (largest difference "
+                               << same.largest << ")";
+  EXPECT_FALSE(fs::exists(out.file("studio.png.part")));
+
+  // Another scene gives another picture; the shot is the frame alone.
+  const Outcome later = run(studioPath,
+                            {"--size", "320x180", "--no-multisampling", "--at", "40", "--shot",
+                             out.file("later.png"), folder},
+                            out.path().string());
+  ASSERT_EQ(later.status, 0) << later.err;
+  EXPECT_GT(compare(readPng(out.file("later.png")), shot, 8).share, 0.5);
+
+  // With the panels (the inspector and messages hidden) the timeline
+  // covers the bottom rows.
+  const Outcome panels = run(studioPath,
+                             {"--size", "320x180", "--no-multisampling", "--at", "12", "--shot",
+                              out.file("panels.png"), "--shot-with-panels", "--no-panels", folder},
+                             out.path().string());
+  ASSERT_EQ(panels.status, 0) << panels.err;
+  const Picture withPanels = readPng(out.file("panels.png"));
+  ASSERT_EQ(withPanels.height, 180);
+  // Scene 1's span is drawn in its colour (90, 150, 230) near the bottom left.
+  const std::uint8_t* span = withPanels.at(20, 180 - 8 - 6);
+  EXPECT_NEAR(span[0], 90, 2);
+  EXPECT_NEAR(span[1], 150, 2);
+  EXPECT_NEAR(span[2], 230, 2);
+}
+
+TEST_F(Studio, AShaderSavedWhileItRunsShowsInTheNextFrame) {
+  const std::string folder = production.path().string();
+  const std::string before = out.file("before.png");
+  const std::string after = out.file("after.png");
+  ChildProcess studio(studioPath,
+                      {"--size", "320x180", "--no-multisampling", "--at", "12", "--shot", before,
+                       "--shot-after-reload", after, "--timeout", "120", folder},
+                      {out.path().string(), {"SDL_AUDIODRIVER=dummy"}, ""});
+  ASSERT_TRUE(studio.started());
+  ASSERT_TRUE(waitFor(120s, [&] { return fs::exists(before) || !studio.running(); }))
+      << studio.standardError();
+  ASSERT_TRUE(fs::exists(before)) << studio.standardError();
+
+  // The overlays (and every full-screen picture) are drawn by the filter
+  // program: made to output solid magenta, the whole frame turns magenta.
+  {
+    std::ofstream shader(production.path() / "Data/Shaders/Filters.frag", std::ios::trunc);
+    shader << "#version 330 core\nin vec2 uv;\nout vec4 fragColor;\n"
+              "void main() { fragColor = vec4(1.0, 0.0, 1.0, 1.0); }\n";
+  }
+  const std::optional<int> status = studio.wait(150s);
+  ASSERT_TRUE(status) << "no shot after the edit";
+  ASSERT_EQ(*status, 0) << studio.standardError();
+  EXPECT_NE(studio.standardError().find("reloaded Data/Shaders/Filters.frag"), std::string::npos)
+      << studio.standardError();
+
+  const Picture first = readPng(before);
+  const Picture edited = readPng(after);
+  ASSERT_EQ(edited.width, 320);
+  const std::uint8_t* centre = first.at(160, 90);
+  EXPECT_FALSE(centre[0] == 255 && centre[1] == 0 && centre[2] == 255) << "magenta before the edit";
+  for (const auto& [x, y] : {std::pair{160, 90}, std::pair{5, 5}, std::pair{314, 174}}) {
+    const std::uint8_t* pixel = edited.at(x, y);
+    EXPECT_EQ(pixel[0], 255) << x << "," << y;
+    EXPECT_EQ(pixel[1], 0) << x << "," << y;
+    EXPECT_EQ(pixel[2], 255) << x << "," << y;
+  }
+}
+
+TEST_F(Studio, WrongCommandLinesAndAMissingDataFolderEndWithAReason) {
+  const std::string here = out.path().string();
+  const Outcome usage = run(studioPath, {"--speed", "4"}, here);
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_NE(usage.err.find("--speed wants a factor from 0.25 to 2"), std::string::npos) << usage.err;
+
+  const Outcome missing = run(studioPath, {"--shot", "x.png"}, here);
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("no Data/ folder in ."), std::string::npos) << missing.err;
+  EXPECT_FALSE(fs::exists(out.file("x.png")));
+
+  const Outcome unwritable = run(studioPath,
+                                 {"--size", "160x90", "--no-multisampling", "--shot",
+                                  out.file("no/such/folder.png"), production.path().string()},
+                                 here);
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
+
+  const Outcome help = run(studioPath, {"--help"}, here);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Page Up / Page Down"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaly::test
