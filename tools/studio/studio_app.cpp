@@ -220,8 +220,11 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
     // Between frames: reloads, then the end and loop rules on the clock.
     for (const ReloadEntry& entry : studio->reloads->poll()) {
       if (entry.ok) {
-        std::fprintf(stderr, "tessaly-studio: reloaded %s in %.1f ms\n", entry.file.c_str(),
-                     entry.milliseconds);
+        char line[512];
+        std::snprintf(line, sizeof line, "reloaded %s in %.1f ms", entry.file.c_str(),
+                      entry.milliseconds);
+        std::fprintf(stderr, "tessaly-studio: %s\n", line);
+        log.add(line);
       } else {
         platform::showErrorBox("Reload of " + entry.file + " failed: " + entry.message);
         reloadFailed = true;

@@ -168,11 +168,15 @@ TEST_F(Studio, AShaderSavedWhileItRunsShowsInTheNextFrame) {
 
   // The overlays (and every full-screen picture) are drawn by the filter
   // program: made to output solid magenta, the whole frame turns magenta.
+  // Saved as editors do, written aside and moved into place, so the studio
+  // never reads half a file.
+  const fs::path written = production.path() / "Filters.frag.new";
   {
-    std::ofstream shader(production.path() / "Data/Shaders/Filters.frag", std::ios::trunc);
+    std::ofstream shader(written, std::ios::trunc);
     shader << "#version 330 core\nin vec2 uv;\nout vec4 fragColor;\n"
               "void main() { fragColor = vec4(1.0, 0.0, 1.0, 1.0); }\n";
   }
+  fs::rename(written, production.path() / "Data/Shaders/Filters.frag");
   const std::optional<int> status = studio.wait(150s);
   ASSERT_TRUE(status) << "no shot after the edit";
   ASSERT_EQ(*status, 0) << studio.standardError();
