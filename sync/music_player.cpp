@@ -54,8 +54,10 @@ void MusicPlayer::open(const char* fileName, int loop,
   }
   const std::uint32_t flags =
       loop != 0 ? (audio::streamPrescan | audio::sampleLoop) : audio::streamPrescan;
+  fileName_ = nameOf(fileName);
+  flags_ = flags;
   stream_ = decoded ? audio::createStream(std::move(decoded), flags)
-                    : audio::createStream(nameOf(fileName), flags);
+                    : audio::createStream(fileName_, flags);
   if (stream_ == 0) {
     platform::showErrorBox("Bass file loading failed!");
   }
@@ -74,7 +76,9 @@ bool MusicPlayer::openForCapture(const char* fileName) {
   opened_ = true;
   captureSeconds_ = 0.0;
   capture_ = true;
-  stream_ = audio::createStream(nameOf(fileName), audio::streamPrescan | audio::streamDecode);
+  fileName_ = nameOf(fileName);
+  flags_ = audio::streamPrescan | audio::streamDecode;
+  stream_ = audio::createStream(fileName_, flags_);
   return stream_ != 0;
 }
 
@@ -108,6 +112,27 @@ void MusicPlayer::fetchSpectrum(float* buffer) const {
   if (stream_ == 0 || !audio::fetchFft(stream_, buffer)) {
     std::fill(buffer, buffer + platform::spectrumSize, 0.0f);
   }
+}
+
+bool MusicPlayer::reopen() {
+  if (!opened_) {
+    return false;
+  }
+  const double seconds = positionSeconds();
+  const audio::Handle stream = audio::createStream(fileName_, flags_);
+  if (stream == 0) {
+    return false;
+  }
+  audio::freeStream(stream_);
+  stream_ = stream;
+  if (capture_) {
+    setSeconds(seconds);
+    return true;
+  }
+  audio::play(stream_, true);
+  const std::uint64_t bytes = audio::secondsToBytes(stream_, seconds).value_or(0);
+  audio::setPosition(stream_, std::min(bytes, audio::length(stream_).value_or(0)));
+  return true;
 }
 
 void MusicPlayer::close() {

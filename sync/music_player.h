@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace tessaly::platform {
 struct PcmSound;
@@ -56,6 +57,12 @@ class MusicPlayer {
   // (zeros when there is no stream).
   void fetchSpectrum(float* buffer) const;
 
+  // Opens the file of the last open again and carries on at the same
+  // position (the soundtrack was replaced while the show plays). False, with
+  // the old stream still playing, when the file cannot be decoded. Shows no
+  // message.
+  bool reopen();
+
   // Frees the stream, then the audio output.
   void close();
 
@@ -66,6 +73,8 @@ class MusicPlayer {
   double positionSeconds() const;
 
   std::uint32_t stream_ = 0;  // platform::audio::Handle; 0 without a stream
+  std::string fileName_;
+  std::uint32_t flags_ = 0;
   std::chrono::steady_clock::time_point fallbackStart_ = std::chrono::steady_clock::now();
   bool capture_ = false;
   double captureSeconds_ = 0.0;
