@@ -3,7 +3,9 @@
 
 #include "platform/error_box.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
 
 namespace tessaly::demo {
 
@@ -149,6 +151,41 @@ bool loadDemoShaders(DemoShaders& shaders, int width, int height) {
   }
   ShaderProgram::unuse();
   return true;
+}
+
+render::ProgramRebuild rebuildDemoShader(DemoShaders& shaders, std::string_view baseName,
+                                         int width, int height) {
+  render::ProgramRebuild result;
+  const std::string vertexPath = "Data/Shaders/" + std::string(baseName) + ".vert";
+  for (const ProgramRecipe& recipe : buildOrder) {
+    if (vertexPath != recipe.vertexPath) {
+      continue;
+    }
+    result.matched = true;
+    auto rebuilt = std::make_unique<ShaderProgram>(recipe.vertexPath, recipe.fragmentPath);
+    result.compiled = rebuilt->isCompiled();
+    result.log = rebuilt->log();
+    if (result.compiled) {
+      rebuilt->use();
+      recipe.setDefaults(*rebuilt, WindowSize{width, height});
+      shaders.*recipe.slot = std::move(rebuilt);
+    }
+    ShaderProgram::unuse();
+    break;
+  }
+  return result;
+}
+
+bool isDemoShader(std::string_view baseName) {
+  const std::string vertexPath = "Data/Shaders/" + std::string(baseName) + ".vert";
+  return std::any_of(buildOrder.begin(), buildOrder.end(),
+                     [&](const ProgramRecipe& recipe) { return vertexPath == recipe.vertexPath; });
+}
+
+bool isDrawnDemoShader(std::string_view baseName) {
+  // The scenes draw with these three; the normal-map, sine, overlay and
+  // particle programs are only built and checked.
+  return baseName == "Model" || baseName == "Lambert" || baseName == "Distort";
 }
 
 }  // namespace tessaly::demo

@@ -7,6 +7,7 @@
 #include "render/shader_program.h"
 
 #include <memory>
+#include <string_view>
 
 namespace tessaly::demo {
 
@@ -32,5 +33,22 @@ struct DemoShaders {
 // current afterwards (on success). Main thread, context current. A second
 // call builds a fresh set (the old programs are deleted).
 bool loadDemoShaders(DemoShaders& shaders, int width, int height);
+
+// Builds the demo program of "Data/Shaders/<baseName>.vert/.frag" again,
+// with its start-up uniforms (the sine program's "resolution" from `width`
+// and `height`), for files that changed while the show runs. The new
+// program takes the old one's place, freeing its GL names, only when it
+// compiled and linked; otherwise the old one stays. No program is current
+// afterwards. Shows no message.
+render::ProgramRebuild rebuildDemoShader(DemoShaders& shaders, std::string_view baseName,
+                                         int width, int height);
+
+// Whether one of the demo programs is built from
+// "Data/Shaders/<baseName>.vert/.frag".
+bool isDemoShader(std::string_view baseName);
+
+// Whether the frame driver draws with the demo program built from these
+// files; the others are built and checked at start-up only.
+bool isDrawnDemoShader(std::string_view baseName);
 
 }  // namespace tessaly::demo

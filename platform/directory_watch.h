@@ -11,6 +11,16 @@ namespace tessaly::platform {
 // Watches a directory and every directory below it (directories that appear
 // later are watched as they appear) for files and directories that are
 // created, written, or moved in. One thread waits; any thread may stop it.
+// One notification about a file or directory, by its path below the watched
+// root ("Shaders/Overlay.frag").
+struct WatchedChange {
+  std::string path;
+  // The writer is done with it: closed after writing, moved in, or found in
+  // a new directory. A change that is not finished may be followed by more
+  // writes.
+  bool finished = false;
+};
+
 class DirectoryWatch {
  public:
   enum class Result {
@@ -35,18 +45,25 @@ class DirectoryWatch {
   // (without directory) of every created, written or moved-in file or
   // directory, one per notification, in arrival order; a new directory's
   // contents, found when it is added to the watch, count as created.
-  Result waitForChanges(std::vector<std::string>& names);
+  // When `changes` is given, each notification is also appended there with
+  // its path below the root.
+  Result waitForChanges(std::vector<std::string>& names,
+                        std::vector<WatchedChange>* changes = nullptr);
 
   // Makes the current or next waitForChanges return `stopped`. Safe from
   // any thread, also before open.
   void stop();
 
  private:
-  void watchTree(const std::string& directory, std::vector<std::string>* found);
+  void watchTree(const std::string& directory, std::vector<std::string>* found,
+                 std::vector<WatchedChange>* changes);
+  // `path` (below or at the root) relative to the root, without a leading '/'.
+  std::string relativeToRoot(const std::string& path) const;
 
   int notifyFd_ = -1;
   int stopFd_ = -1;
   int rootWatch_ = -1;
+  std::string root_;
   std::map<int, std::string> directories_;  // watch descriptor -> path
 };
 

@@ -65,11 +65,20 @@ bool DirectoryWatch::open(const std::string& root) {
     return false;
   }
   directories_[rootWatch_] = root;
-  watchTree(root, nullptr);
+  root_ = root;
+  watchTree(root, nullptr, nullptr);
   return true;
 }
 
-void DirectoryWatch::watchTree(const std::string& directory, std::vector<std::string>* found) {
+std::string DirectoryWatch::relativeToRoot(const std::string& path) const {
+  if (path.size() <= root_.size()) {
+    return {};
+  }
+  return path.substr(root_.size() + 1);
+}
+
+void DirectoryWatch::watchTree(const std::string& directory, std::vector<std::string>* found,
+                               std::vector<WatchedChange>* changes) {
   DIR* listing = opendir(directory.c_str());
   if (listing == nullptr) {
     return;
@@ -80,10 +89,13 @@ void DirectoryWatch::watchTree(const std::string& directory, std::vector<std::st
     if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
       continue;
     }
+    const std::string path = directory + "/" + name;
     if (found != nullptr) {
       found->emplace_back(name);
+      if (changes != nullptr) {
+        changes->push_back({relativeToRoot(path), true});
+      }
     }
-    const std::string path = directory + "/" + name;
     struct stat info {};
     if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
       subdirectories.push_back(path);
@@ -96,11 +108,12 @@ void DirectoryWatch::watchTree(const std::string& directory, std::vector<std::st
       continue;  // left out; the rest of the tree is still watched
     }
     directories_[watch] = path;
-    watchTree(path, found);
+    watchTree(path, found, changes);
   }
 }
 
-DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& names) {
+DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& names,
+                                                      std::vector<WatchedChange>* changes) {
   if (notifyFd_ < 0) {
     return Result::failed;
   }
@@ -144,6 +157,11 @@ DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& 
       const bool newDirectory =
           (record.mask & IN_ISDIR) != 0 && (record.mask & (IN_CREATE | IN_MOVED_TO)) != 0;
       const auto parent = directories_.find(record.watch);
+      if (changes != nullptr && parent != directories_.end()) {
+        const std::string parentPath = relativeToRoot(parent->second);
+        const bool finished = (record.mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) != 0;
+        changes->push_back({parentPath.empty() ? name : parentPath + "/" + name, finished});
+      }
       if (newDirectory && parent != directories_.end()) {
         const std::string path = parent->second + "/" + name;
         const int watch = inotify_add_watch(notifyFd_, path.c_str(), watchFlags);
@@ -151,7 +169,7 @@ DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& 
           directories_[watch] = path;
           // What was made in a new directory before its watch existed was
           // created too; what a moved-in directory holds was not.
-          watchTree(path, (record.mask & IN_CREATE) != 0 ? &names : nullptr);
+          watchTree(path, (record.mask & IN_CREATE) != 0 ? &names : nullptr, changes);
         }
       }
     }

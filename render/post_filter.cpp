@@ -17,6 +17,16 @@ static_assert(quadBytes == 120);
 constexpr std::int32_t plainFilter = 0;
 constexpr std::int32_t blurFilter = 1;
 
+// The filter program's start-up uniforms; leaves it current.
+void setFilterDefaults(const ShaderProgram& program) {
+  program.use();
+  program.setInt("filterNumber", plainFilter);
+  program.setInt("filterMap", 0);
+  program.setFloat("colorLine", 0.5f);
+  program.setVec4("colorValue1", 1.0f, 1.0f, 1.0f, 1.0f);
+  program.setVec4("colorValue2", 0.0f, 0.0f, 0.0f, 1.0f);
+}
+
 SamplerObject makeSampler(GLint wrap) {
   SamplerObject sampler = generateSampler();
   glSamplerParameteri(sampler.name(), GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -72,12 +82,7 @@ bool PostFilter::create(std::int32_t width, std::int32_t height) {
   }
 
   filterProgram_ = ShaderProgram(filterVertexPath, filterFragmentPath);
-  filterProgram_.use();
-  filterProgram_.setInt("filterNumber", plainFilter);
-  filterProgram_.setInt("filterMap", 0);
-  filterProgram_.setFloat("colorLine", 0.5f);
-  filterProgram_.setVec4("colorValue1", 1.0f, 1.0f, 1.0f, 1.0f);
-  filterProgram_.setVec4("colorValue2", 0.0f, 0.0f, 0.0f, 1.0f);
+  setFilterDefaults(filterProgram_);
 
   bokehProgram_ = ShaderProgram(bokehVertexPath, bokehFragmentPath);
   bokehProgram_.use();
@@ -220,6 +225,32 @@ void PostFilter::glow(float radius, float alpha) const {
 void PostFilter::setOffset(float x, float y) const {
   filterProgram_.use();
   filterProgram_.setVec2("offset", 2.0f * x, 2.0f * y);
+}
+
+ProgramRebuild PostFilter::rebuildProgram(std::string_view baseName) {
+  ShaderProgram* slot = nullptr;
+  ShaderProgram rebuilt;
+  if (baseName == "Filters") {
+    rebuilt = ShaderProgram(filterVertexPath, filterFragmentPath);
+    if (rebuilt.isCompiled()) {
+      setFilterDefaults(rebuilt);
+    }
+    slot = &filterProgram_;
+  } else if (baseName == "Bokeh") {
+    rebuilt = ShaderProgram(bokehVertexPath, bokehFragmentPath);
+    slot = &bokehProgram_;
+  } else {
+    return {};
+  }
+  ProgramRebuild result;
+  result.matched = true;
+  result.compiled = rebuilt.isCompiled();
+  result.log = rebuilt.log();
+  if (result.compiled) {
+    *slot = std::move(rebuilt);
+  }
+  ShaderProgram::unuse();
+  return result;
 }
 
 }  // namespace tessaly::render

@@ -10,6 +10,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly::render {
@@ -100,6 +102,14 @@ class PostFilter {
   const RenderTarget* pixelTarget() const { return pixelTarget_ ? &*pixelTarget_ : nullptr; }
   const ShaderProgram& filterProgram() const { return filterProgram_; }
   const ShaderProgram& bokehProgram() const { return bokehProgram_; }
+
+  // Builds the program of "Data/Shaders/<baseName>.vert/.frag" again
+  // ("Filters": the filter program, with its start-up uniforms; "Bokeh"),
+  // for a program whose files changed while the show runs. The new program
+  // replaces the old one, whose GL names are freed, only when it compiled
+  // and linked; otherwise the old one stays in use. No program is current
+  // afterwards. Shows no message.
+  ProgramRebuild rebuildProgram(std::string_view baseName);
   GLuint quadBuffer() const { return quadBuffer_.name(); }
 
   // The savings the chain's passes (and the frame driver) use; all on by

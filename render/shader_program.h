@@ -32,6 +32,13 @@ std::optional<std::string> readTextFile(const char* path);
 // for the current context; either one suffices. Needs glewInit first.
 bool shadersSupported();
 
+// What rebuilding a program from its files came to.
+struct ProgramRebuild {
+  bool matched = false;   // a program of this owner is built from those files
+  bool compiled = false;  // the new program replaced the old one
+  std::string log;        // the compile and link logs when it did not
+};
+
 // One program from a vertex and a fragment shader file. Built by its owner,
 // which asks isCompiled() afterwards. Owns its program and shaders: moving
 // hands them over, destruction deletes them (when a context is current), so

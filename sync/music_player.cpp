@@ -57,7 +57,7 @@ double MusicPlayer::ownSeconds() const {
   if (length <= 0.0 || seconds < length) {
     return seconds;
   }
-  return loop_ ? std::fmod(seconds, length) : length;
+  return (flags_ & audio::sampleLoop) != 0 ? std::fmod(seconds, length) : length;
 }
 
 void MusicPlayer::setOwnClock(double seconds) {
@@ -76,16 +76,16 @@ void MusicPlayer::open(const char* fileName, int loop,
   close();
   opened_ = true;
   captureSeconds_ = 0.0;
-  fileName_ = nameOf(fileName);
-  loop_ = loop != 0;
 
   if (!audio::initOutput(1, audio::defaultOutputRate)) {
     platform::showErrorBox("Bass init failed! Remembered the bass.dll file?");
   }
   const std::uint32_t flags =
       loop != 0 ? (audio::streamPrescan | audio::sampleLoop) : audio::streamPrescan;
+  fileName_ = nameOf(fileName);
+  flags_ = flags;
   stream_ = decoded ? audio::createStream(std::move(decoded), flags)
-                    : audio::createStream(nameOf(fileName), flags);
+                    : audio::createStream(fileName_, flags);
   if (stream_ == 0) {
     platform::showErrorBox("Bass file loading failed!");
   }
@@ -105,7 +105,8 @@ bool MusicPlayer::openForCapture(const char* fileName) {
   captureSeconds_ = 0.0;
   capture_ = true;
   fileName_ = nameOf(fileName);
-  stream_ = audio::createStream(nameOf(fileName), audio::streamPrescan | audio::streamDecode);
+  flags_ = audio::streamPrescan | audio::streamDecode;
+  stream_ = audio::createStream(fileName_, flags_);
   return stream_ != 0;
 }
 
@@ -180,19 +181,17 @@ bool MusicPlayer::reopen() {
     return false;
   }
   const double seconds = positionSeconds();
+  const audio::Handle stream = audio::createStream(fileName_, flags_);
+  if (stream == 0) {
+    return false;  // the old stream stays in use
+  }
   audio::freeStream(stream_);
-  stream_ = audio::createStream(fileName_, capture_ ? audio::streamPrescan | audio::streamDecode
-                                          : loop_ ? audio::streamPrescan | audio::sampleLoop
-                                                  : audio::streamPrescan);
+  stream_ = stream;
   if (capture_) {
     setSeconds(seconds);
-    return stream_ != 0;
+    return true;
   }
   setOwnClock(seconds);
-  if (stream_ == 0) {
-    platform::showErrorBox("Bass file loading failed!");
-    return false;
-  }
   alignStream(seconds);
   if (!ownClock() && !paused_) {
     audio::play(stream_, false);

@@ -66,11 +66,10 @@ class MusicPlayer {
   static constexpr double minSpeed = 0.25;
   static constexpr double maxSpeed = 2.0;
 
-  // Opens the same file again (after it changed on disk) at the same
-  // position, pause state and speed, on the output already open. False,
-  // after "Bass file loading failed!", when it cannot be decoded any more:
-  // the clock then runs on silently from where it stood. False without a
-  // message when nothing was opened.
+  // Opens the file of the last open again (it was replaced while the show
+  // runs) and carries on at the same position, pause state and speed.
+  // False, with the old stream still in use, when the file cannot be
+  // decoded, and when nothing was opened. Shows no message.
   bool reopen();
 
   // Lets the audio layer refill its playback buffers; once per frame.
@@ -111,8 +110,8 @@ class MusicPlayer {
   Clock::time_point ownStart_ = Clock::now();
   double speed_ = 1.0;
   bool paused_ = false;
-  bool loop_ = false;
-  std::string fileName_;
+  std::string fileName_;   // of the last open, for reopen
+  std::uint32_t flags_ = 0;  // the stream flags of the last open
   bool capture_ = false;
   double captureSeconds_ = 0.0;
   bool opened_ = false;

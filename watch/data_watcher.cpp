@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <thread>
+#include <utility>
 
 namespace tessaly::watch {
 
@@ -30,6 +31,28 @@ std::size_t ChangeList::size() const {
   return names_.size();
 }
 
+void ChangeFeed::append(const std::vector<platform::WatchedChange>& changes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const platform::WatchedChange& change : changes) {
+    if (changes_.size() >= capacity_) {
+      lost_ = true;
+      return;
+    }
+    changes_.push_back(change);
+  }
+}
+
+void ChangeFeed::markLost() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  lost_ = true;
+}
+
+std::vector<platform::WatchedChange> ChangeFeed::take(bool& lost) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  lost = std::exchange(lost_, false);
+  return std::exchange(changes_, {});
+}
+
 // What the thread and the owner share; the thread keeps it alive after the
 // owner is gone.
 struct DataWatcher::Shared {
@@ -38,6 +61,7 @@ struct DataWatcher::Shared {
   const std::string directory;
   platform::DirectoryWatch watch;
   ChangeList changedFiles;
+  ChangeFeed feed;
 
   mutable std::mutex stateMutex;
   mutable std::condition_variable stateChanged;
@@ -81,12 +105,20 @@ void DataWatcher::run(std::shared_ptr<Shared> keep) {
   keep->setState(State::watching);
 
   std::vector<std::string> names;
+  std::vector<platform::WatchedChange> changes;
   while (true) {
     names.clear();
-    const platform::DirectoryWatch::Result result = keep->watch.waitForChanges(names);
+    changes.clear();
+    const platform::DirectoryWatch::Result result = keep->watch.waitForChanges(names, &changes);
     keep->changedFiles.append(names);
+    keep->feed.append(changes);
     if (result != platform::DirectoryWatch::Result::changes) {
-      break;  // overflow, stop or a failed read: the watching ends silently
+      // Overflow, stop or a failed read: the watching ends silently; a
+      // reader of the feed learns that it may have missed changes.
+      if (result != platform::DirectoryWatch::Result::stopped) {
+        keep->feed.markLost();
+      }
+      break;
     }
   }
   keep->setState(State::stopped);
@@ -95,6 +127,10 @@ void DataWatcher::run(std::shared_ptr<Shared> keep) {
 const std::string& DataWatcher::watchedDirectory() const { return shared_->directory; }
 
 std::vector<std::string> DataWatcher::changedFiles() const { return shared_->changedFiles.snapshot(); }
+
+std::vector<platform::WatchedChange> DataWatcher::takeChanges(bool& lost) {
+  return shared_->feed.take(lost);
+}
 
 DataWatcher::State DataWatcher::state() const {
   std::lock_guard<std::mutex> lock(shared_->stateMutex);

@@ -3,6 +3,8 @@
 // demo plays. Nothing is reloaded; the list is there to be read.
 #pragma once
 
+#include "platform/directory_watch.h"
+
 #include <chrono>
 #include <cstddef>
 #include <deque>
@@ -38,6 +40,32 @@ class ChangeList {
   std::size_t capacity_;
 };
 
+// The newest file changes a reader has not taken yet; more arriving before
+// it takes them are dropped, and the reader is told that it lost some.
+inline constexpr std::size_t maxPendingChanges = 65536;
+
+// Changes with their paths, for one reader that takes them as they come (a
+// program that reloads what changed). Appends and takes may come from
+// different threads.
+class ChangeFeed {
+ public:
+  explicit ChangeFeed(std::size_t capacity = maxPendingChanges) : capacity_(capacity) {}
+
+  void append(const std::vector<platform::WatchedChange>& changes);
+  // Marks changes as lost (the system dropped some, or the feed was full).
+  void markLost();
+  // Everything appended since the last take, oldest first; `lost` tells
+  // whether changes were dropped since then (the reader must then look at
+  // everything again).
+  std::vector<platform::WatchedChange> take(bool& lost);
+
+ private:
+  std::mutex mutex_;
+  std::vector<platform::WatchedChange> changes_;
+  std::size_t capacity_;
+  bool lost_ = false;
+};
+
 class DataWatcher {
  public:
   enum class State { notStarted, opening, watching, stopped };
@@ -61,6 +89,10 @@ class DataWatcher {
   // A copy of the changed names, oldest first.
   std::vector<std::string> changedFiles() const;
   State state() const;
+  // The changes with their paths below the watched directory since the last
+  // call (see ChangeFeed::take). An overflow or a failed read marks them
+  // lost, as well as ending the watch.
+  std::vector<platform::WatchedChange> takeChanges(bool& lost);
   // Waits up to `timeout` until the thread watches or has stopped; returns
   // the state reached.
   State waitWhileStarting(std::chrono::milliseconds timeout) const;

@@ -17,8 +17,8 @@
 #include "tests/support/filter_shaders.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/jpeg_writer.h"
-#include "tests/support/png_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tiny_models.h"
 
 #include <gtest/gtest.h>
 
@@ -32,42 +32,6 @@ namespace {
 constexpr int windowWidth = 64;
 constexpr int windowHeight = 48;  // a 64x36 view from y = 6
 
-// Filter 1 adds nothing, so with a fade of 1 the window shows the scene as
-// drawn (the tests of the filter chain cover the glow itself).
-constexpr const char* plainFilterFragment = R"(#version 330 core
-in vec2 uv;
-out vec4 fragColor;
-uniform sampler2D filterMap;
-uniform int filterNumber;
-uniform float alpha;
-uniform vec2 filterVec2;
-void main() {
-  vec4 texel = texture(filterMap, uv + filterVec2 * 0.0);
-  fragColor = filterNumber == 1 ? vec4(0.0) : vec4(texel.rgb, texel.a * alpha);
-}
-)";
-
-std::string png(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-  std::vector<std::uint8_t> pixels;
-  for (int i = 0; i < 16; ++i) pixels.insert(pixels.end(), {r, g, b, 255});
-  return test::encodePng(4, 4, pixels);
-}
-
-// A square facing +z at depth z, centred on (1, 1), `half` wide each way,
-// with one material.
-std::string square(float half, float z, const char* library) {
-  char text[512];
-  std::snprintf(text, sizeof text,
-                "mtllib %s\n"
-                "v %g %g %g\nv %g %g %g\nv %g %g %g\nv %g %g %g\n"
-                "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\n"
-                "usemtl surface\n"
-                "f 1/1/1 2/2/1 3/3/1 4/4/1\n",
-                library, 1 - half, 1 - half, z, 1 + half, 1 - half, z, 1 + half, 1 + half, z,
-                1 - half, 1 + half, z);
-  return text;
-}
-
 class FramePixelsTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -75,21 +39,21 @@ class FramePixelsTest : public testing::Test {
       GTEST_SKIP() << "no OpenGL 3.3 core context (no display?)";
     }
     test::writeFilterShaders(dir.path());
-    dir.write("Data/Shaders/Filters.frag", plainFilterFragment);
+    dir.write("Data/Shaders/Filters.frag", test::plainFilterFragmentSource);
     test::writeDemoTestShaders(dir.path());
 
-    dir.write("Data/Textures/SkySphere.png", png(255, 0, 0));
+    dir.write("Data/Textures/SkySphere.png", test::solidPng(255, 0, 0));
     test::writeJpeg(dir.file("Data/Textures/SkySphere2.jpg"), 0, 255, 0);
-    dir.write("Data/Textures/SkySphere3.png", png(0, 0, 255));
+    dir.write("Data/Textures/SkySphere3.png", test::solidPng(0, 0, 255));
     // The sky: far behind everything and wider than the view.
-    dir.write("Data/Models/SkySphere.obj", square(200, -50, "SkySphere.mtl"));
+    dir.write("Data/Models/SkySphere.obj", test::squareObj(200, -50, "SkySphere.mtl"));
     dir.write("Data/Models/SkySphere.mtl", "newmtl surface\nKd 1 1 1\nmap_Kd SkySphere.png\n");
     // One model per scene, all at the centre of the view.
     const std::pair<const char*, const char*> models[] = {
         {"Stang", "Kd 0 1 1"}, {"balleholder", "Kd 1 0 1"}, {"boxfanden", "Kd 1 1 1"}};
     for (const auto& [name, color] : models) {
       const std::string base = std::string("Data/Models/") + name;
-      dir.write(base + ".obj", square(1, -5, (std::string(name) + ".mtl").c_str()));
+      dir.write(base + ".obj", test::squareObj(1, -5, (std::string(name) + ".mtl").c_str()));
       dir.write(base + ".mtl", std::string("newmtl surface\n") + color + "\n");
     }
     // One particle at the centre.

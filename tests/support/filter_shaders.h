@@ -49,6 +49,21 @@ void main() {
 }
 )";
 
+// A filter program whose blur adds nothing, so with a fade of 1 a frame
+// shows the scene as drawn (the filter chain's own tests cover the glow).
+inline constexpr const char* plainFilterFragmentSource = R"(#version 330 core
+in vec2 uv;
+out vec4 fragColor;
+uniform sampler2D filterMap;
+uniform int filterNumber;
+uniform float alpha;
+uniform vec2 filterVec2;
+void main() {
+  vec4 texel = texture(filterMap, uv + filterVec2 * 0.0);
+  fragColor = filterNumber == 1 ? vec4(0.0) : vec4(texel.rgb, texel.a * alpha);
+}
+)";
+
 // Writes Data/Shaders/Filters.* and Bokeh.* (the same pair) under `root`.
 inline void writeFilterShaders(const std::filesystem::path& root) {
   const std::filesystem::path shaders = root / "Data" / "Shaders";

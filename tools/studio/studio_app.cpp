@@ -221,8 +221,9 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
     for (const ReloadEntry& entry : studio->reloads->poll()) {
       if (entry.ok) {
         char line[512];
-        std::snprintf(line, sizeof line, "reloaded %s in %.1f ms", entry.file.c_str(),
-                      entry.milliseconds);
+        std::snprintf(line, sizeof line, "reloaded %s in %.1f ms%s%s", entry.file.c_str(),
+                      entry.milliseconds, entry.message.empty() ? "" : ": ",
+                      entry.message.c_str());
         std::fprintf(stderr, "tessaly-studio: %s\n", line);
         log.add(line);
       } else {

@@ -2,15 +2,24 @@
 #include "tools/studio/studio_reload.h"
 
 #include "app/show.h"
+#include "app/show_reload.h"
 
 namespace tessaly::studio {
 
 struct StudioReloads::Impl {
-  explicit Impl(app::Show& show) : show(show) {}
-  app::Show& show;
+  explicit Impl(app::Show& show) : reloader(show) {}
+  app::ShowReloader reloader;
 
-  // What the show's reloader applied since the last call.
-  std::vector<ReloadEntry> applied() { return {}; }
+  // Hands the watcher's news to the reloader and takes what it applied.
+  std::vector<ReloadEntry> applied() {
+    reloader.poll();
+    std::vector<ReloadEntry> entries;
+    for (app::ReloadReport& report : reloader.applyReady()) {
+      entries.push_back(ReloadEntry{std::move(report.file), report.ok, report.milliseconds,
+                                    std::move(report.message)});
+    }
+    return entries;
+  }
 };
 
 StudioReloads::StudioReloads(app::Show& show) : impl_(std::make_unique<Impl>(show)) {}

@@ -180,7 +180,8 @@ TEST_F(Studio, AShaderSavedWhileItRunsShowsInTheNextFrame) {
   const std::optional<int> status = studio.wait(150s);
   ASSERT_TRUE(status) << "no shot after the edit";
   ASSERT_EQ(*status, 0) << studio.standardError();
-  EXPECT_NE(studio.standardError().find("reloaded Data/Shaders/Filters.frag"), std::string::npos)
+  EXPECT_NE(studio.standardError().find("tessaly-studio: reloaded Data/Shaders/Filters."),
+            std::string::npos)
       << studio.standardError();
 
   const Picture first = readPng(before);
@@ -194,6 +195,38 @@ TEST_F(Studio, AShaderSavedWhileItRunsShowsInTheNextFrame) {
     EXPECT_EQ(pixel[1], 0) << x << "," << y;
     EXPECT_EQ(pixel[2], 255) << x << "," << y;
   }
+}
+
+TEST_F(Studio, AShaderThatFailsToCompileKeepsTheLastGoodOneAndSaysWhereWithoutABox) {
+  const std::string folder = production.path().string();
+  const std::string before = out.file("before.png");
+  const std::string after = out.file("after.png");
+  ChildProcess studio(studioPath,
+                      {"--size", "320x180", "--no-multisampling", "--at", "12", "--shot", before,
+                       "--shot-after-reload", after, "--timeout", "120", folder},
+                      {out.path().string(), {"SDL_AUDIODRIVER=dummy"}, ""});
+  ASSERT_TRUE(studio.started());
+  ASSERT_TRUE(waitFor(120s, [&] { return fs::exists(before) || !studio.running(); }))
+      << studio.standardError();
+  ASSERT_TRUE(fs::exists(before)) << studio.standardError();
+
+  const fs::path written = production.path() / "Filters.frag.new";
+  {
+    std::ofstream shader(written, std::ios::trunc);
+    shader << "#version 330 core\nout vec4 fragColor;\nvoid main() {\n  fragColor = nonsense;\n}\n";
+  }
+  fs::rename(written, production.path() / "Data/Shaders/Filters.frag");
+  const std::optional<int> status = studio.wait(150s);
+  ASSERT_TRUE(status) << "no shot after the edit: a blocking box?";
+  EXPECT_EQ(*status, 1) << "a failed reload before the shot is a failure";
+  const std::string err = studio.standardError();
+  EXPECT_NE(err.find("ERROR: Reload of Data/Shaders/Filters."), std::string::npos) << err;
+  EXPECT_NE(err.find("Filters.frag:4"), std::string::npos) << "the log names file and line: " << err;
+  EXPECT_NE(err.find("the shot shows the last good content"), std::string::npos) << err;
+
+  // The frame after the failed reload is the frame before it.
+  const Difference unchanged = compare(readPng(before), readPng(after), 2);
+  EXPECT_LE(unchanged.share, 0.001) << unchanged.largest;
 }
 
 TEST_F(Studio, WrongCommandLinesAndAMissingDataFolderEndWithAReason) {
