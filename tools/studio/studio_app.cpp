@@ -48,14 +48,14 @@ class StudioServices final : public app::ShowServices {
   std::optional<capture::Image> shot;
 
  private:
-  StudioView view() const;
+  StudioView view();
   void readBack();
 
   Studio& studio_;
 };
 
-StudioView StudioServices::view() const {
-  const app::Show& show = studio_.show;
+StudioView StudioServices::view() {
+  app::Show& show = studio_.show;
   StudioView view;
   view.seconds = show.music.seconds();
   view.row = show.inputs.currentRow;
@@ -76,7 +76,7 @@ StudioView StudioServices::view() const {
   if (view.sceneRuns) {
     const glm::vec2 shake =
         demo::cameraShake(tracks, show.inputs.spectrum, static_cast<float>(view.seconds));
-    const glm::vec3 curvePoint = const_cast<app::Show&>(show).sceneAssets.mayaScene().curvePoint(
+    const glm::vec3 curvePoint = show.sceneAssets.mayaScene().curvePoint(
         demo::cameraCurveName(scene), tracks.curveParameter);
     view.cameraEye = demo::cameraEye(curvePoint, shake);
   }

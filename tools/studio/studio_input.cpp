@@ -147,7 +147,13 @@ void Studio::handleEvents() {
     const bool shift = (event.mods & GLFW_MOD_SHIFT) != 0;
     switch (event.key) {
       case GLFW_KEY_ESCAPE: quit = true; break;
-      case GLFW_KEY_SPACE: setPaused(!show.music.paused()); break;
+      case GLFW_KEY_SPACE:
+        // Paused at the end, play starts again from the beginning.
+        if (show.music.paused() && now >= transport.length()) {
+          seek(0.0);
+        }
+        setPaused(!show.music.paused());
+        break;
       case GLFW_KEY_RIGHT:
         seek(shift ? transport.stepBeats(now, 1) : transport.stepRows(now, 1));
         break;
