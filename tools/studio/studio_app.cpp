@@ -227,7 +227,11 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
         std::fprintf(stderr, "tessaly-studio: %s\n", line);
         log.add(line);
       } else {
-        platform::showErrorBox("Reload of " + entry.file + " failed: " + entry.message);
+        // Whole, not cut to a message box's length: the driver's log may
+        // name several lines.
+        const std::string text = "Reload of " + entry.file + " failed: " + entry.message;
+        std::fprintf(stderr, "ERROR: %s\n", text.c_str());
+        log.add(text);
         reloadFailed = true;
         failedFile = entry.file;
       }
