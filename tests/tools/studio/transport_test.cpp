@@ -56,7 +56,8 @@ TEST(Transport, SceneSpansAndChangesFollowTheKeysOfSceneNum) {
   // Scene 1 from row 0, a repeated value, 2 at 256, 3 at 512, 4 at 768, a
   // key past the end.
   const std::vector<sync::SyncKey> keys = {
-      {0, 1.0f, 0}, {100, 1.0f, 0}, {256, 2.0f, 0}, {512, 3.0f, 0}, {768, 4.0f, 0}, {5000, 0.0f, 0}};
+      {.row = 0, .value = 1.0f},   {.row = 100, .value = 1.0f}, {.row = 256, .value = 2.0f},
+      {.row = 512, .value = 3.0f}, {.row = 768, .value = 4.0f}, {.row = 5000, .value = 0.0f}};
   const double lastRow = length * rps;
   const std::vector<SceneSpan> spans = sceneSpans(keys, lastRow);
   ASSERT_EQ(spans.size(), 4u);
@@ -69,7 +70,8 @@ TEST(Transport, SceneSpansAndChangesFollowTheKeysOfSceneNum) {
   EXPECT_EQ(sceneChangeRows(spans), (std::vector<double>{256, 512, 768}));
 
   // The track holds its first value before its first key.
-  const std::vector<SceneSpan> late = sceneSpans({{40, 2.0f, 0}, {80, 0.0f, 0}}, 200);
+  const std::vector<SceneSpan> late =
+      sceneSpans({{.row = 40, .value = 2.0f}, {.row = 80, .value = 0.0f}}, 200);
   ASSERT_EQ(late.size(), 2u);
   EXPECT_EQ(late[0].scene, 2.0f);
   EXPECT_EQ(late[0].endRow, 80.0);
