@@ -75,7 +75,7 @@ struct DrawBatch {
 
 struct ObjData {
   std::string path;     // the file read; empty for text
-  bool opened = false;  // false when the file could not be opened (then nothing else is set)
+  bool opened = false;  // false when the file could not be opened (then only path is set)
 
   // Records in file order.
   std::vector<glm::vec3> positions;

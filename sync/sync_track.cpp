@@ -171,9 +171,11 @@ TrackData readTrackFile(const std::string& path, const TrackFiles& files) {
     return track;
   }
   track.opened = true;
-  readKeys([&](unsigned char* buffer,
-               std::size_t size) { return files.read(buffer, size, 1, file) == 1; },
-           track.keys);
+  readKeys(
+      [&](unsigned char* buffer, std::size_t size) {
+        return files.read(buffer, size, 1, file) == 1;
+      },
+      track.keys);
   files.close(file);
   return track;
 }
