@@ -1,5 +1,5 @@
-#include "assets/path_limit.h"
 #include "watch/data_watcher.h"
+#include "assets/path_limit.h"
 #include "platform/error_box.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/temp_dir.h"
