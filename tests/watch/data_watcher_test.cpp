@@ -1,4 +1,5 @@
 #include "watch/data_watcher.h"
+#include "assets/path_limit.h"
 #include "platform/error_box.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/temp_dir.h"
@@ -100,12 +101,12 @@ TEST(DataWatcher, AMissingDataShowsTheMessageOnceFromItsThreadAndEnds) {
 TEST(DataWatcher, ADirectoryPathLongerThan259CharactersIsNotOpened) {
   test::TempDir folder;
   fs::path deep = folder.path();
-  while (deep.string().size() + 5 <= maxWatchedDirectoryLength) {
+  while (deep.string().size() + 5 <= assets::maxPathLength) {
     deep /= std::string(40, 'd');
   }
   fs::create_directories(deep / "Data");
   const std::string data = (deep / "Data").string();
-  ASSERT_GT(data.size(), maxWatchedDirectoryLength);
+  ASSERT_GT(data.size(), assets::maxPathLength);
 
   test::ErrorRecorder errors;
   DataWatcher watcher(data);
