@@ -9,7 +9,7 @@ cmake_minimum_required(VERSION 3.25)
 function(layer_of path out)
   string(REGEX REPLACE "\\.(h|cpp)$" "" stem "${path}")
   set(readers_files
-    sync/sync_track sync/sync_track_detail assets/line_reader assets/value_reader
+    sync/sync_track sync/sync_track_detail sync/track_text assets/line_reader assets/value_reader
     assets/maya_curve assets/maya_reader assets/maya_scene assets/mtl_reader assets/obj_reader
     assets/path_limit)
   set(art_files app/artwork app/program_icon app/setup_banner)
