@@ -35,9 +35,8 @@ bool initializeDevilQuietly();
 // The version check and DevIL's initialisation, done once per process.
 // With a DevIL older than version number 178 it shows "Initialization of
 // DevIL failed!" and leaves DevIL uninitialised (every load then fails);
-// false then. `versionNumber` is what DevIL reports unless a test says.
+// false then.
 bool initializeDevil();
-bool initializeDevil(std::int32_t versionNumber);
 
 // Decodes one file. On any failure `image` is left empty and DevIL holds
 // nothing of it. Safe to call from any thread: DevIL's calls are serialised

@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Checks that every source file includes only headers of its own layer or of
 # the layers it may build on, and no header its layer must stay free of.
-# Run on every build (target check_layers) and by CTest:
+# Run on every build (target check_layers), or by hand:
 #   cmake -DSOURCE_DIR=<repository> -P cmake/check_layers.cmake
 # Fails, naming each wrong include, when a file breaks a rule.
 
