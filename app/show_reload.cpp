@@ -530,7 +530,7 @@ ReloadReport ShowReloader::State::applyMaya() {
   assets::MayaScene scene;
   std::string problems;
   for (std::size_t i = 0; i < list.paths.size(); ++i) {
-    if (list.kinds[i] != assets::mayaAsset) {
+    if (list.kinds[i] != assets::AssetKind::maya) {
       continue;
     }
     const std::optional<std::string> text = readWholeFile(list.paths[i]);
@@ -591,7 +591,7 @@ ReloadReport ShowReloader::State::applyTrack(const ReloadTarget& target) {
                        std::to_string(count) + " keys take " + std::to_string(expected) +
                        " (cut short, or not a track)";
     } else {
-      track->setKeys(sync::readTrackBytes(*bytes));
+      track->setKeys(sync::readTrackBytes(*bytes).keys);
       report.ok = true;
     }
   }

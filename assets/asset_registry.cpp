@@ -14,15 +14,15 @@ using Clock = std::chrono::steady_clock;
 
 struct Pattern {
   const char* extension;
-  std::int32_t kind;
+  AssetKind kind;
 };
 
 // The order files of one directory are listed in.
 constexpr Pattern patterns[] = {
-    {"jpg", imageAsset},
-    {"png", imageAsset},
-    {"obj", modelAsset},
-    {"ma", mayaAsset},
+    {"jpg", AssetKind::image},
+    {"png", AssetKind::image},
+    {"obj", AssetKind::model},
+    {"ma", AssetKind::maya},
 };
 
 }  // namespace
@@ -66,11 +66,11 @@ void AssetRegistry::load(const AssetList& list, ImageSource& images, PreloadTime
     const auto start = Clock::now();
     std::chrono::nanoseconds* spent = nullptr;
     switch (list.kinds[i]) {
-      case imageAsset:
+      case AssetKind::image:
         textures_->load(path, name, images);
         spent = times != nullptr ? &times->pictures : nullptr;
         break;
-      case modelAsset: {
+      case AssetKind::model: {
         auto mesh = std::make_unique<Mesh>(path);
         mesh->setTextureRegistry(*textures_);
         models_.meshes.push_back(std::move(mesh));
@@ -78,11 +78,9 @@ void AssetRegistry::load(const AssetList& list, ImageSource& images, PreloadTime
         spent = times != nullptr ? &times->models : nullptr;
         break;
       }
-      case mayaAsset:
+      case AssetKind::maya:
         mayaScene_.load(path);
         spent = times != nullptr ? &times->mayaScenes : nullptr;
-        break;
-      default:
         break;
     }
     if (spent != nullptr) {
@@ -95,7 +93,7 @@ void listAssets(AssetList& list, const std::string& directory) {
   for (const Pattern& pattern : patterns) {
     for (std::string& name : platform::listFiles(directory, pattern.extension)) {
       std::string path = directory + name;
-      if (path.size() > maxAssetPathLength) {
+      if (path.size() > maxPathLength) {
         continue;
       }
       list.names.push_back(std::move(name));

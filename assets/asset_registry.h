@@ -34,15 +34,13 @@ struct ModelRegistry {
 };
 
 // Kinds of listed files.
-inline constexpr std::int32_t imageAsset = 1;
-inline constexpr std::int32_t modelAsset = 2;
-inline constexpr std::int32_t mayaAsset = 3;
+enum class AssetKind : std::int32_t { image = 1, model = 2, maya = 3 };
 
 // What a listing of the asset directories found: three parallel lists.
 struct AssetList {
   std::vector<std::string> names;   // file name, e.g. "Stang.obj"
   std::vector<std::string> paths;   // directory + file name, e.g. "Data/Models/Stang.obj"
-  std::vector<std::int32_t> kinds;  // imageAsset, modelAsset or mayaAsset
+  std::vector<AssetKind> kinds;
 };
 
 // Where a preload spent its time: the loading screen with the listing of
@@ -53,10 +51,6 @@ struct PreloadTimes {
   std::chrono::nanoseconds models{};
   std::chrono::nanoseconds mayaScenes{};
 };
-
-// Longest asset path, in characters (paths are built in 260-character
-// buffers); a file whose path would be longer is not listed.
-inline constexpr std::size_t maxAssetPathLength = 259;
 
 // The directories the preload lists, in this order: a file found in several
 // is loaded from each, and lookups that take the first match find the one

@@ -1,5 +1,6 @@
 // DevIL decoding: load, convert to RGBA8, copy upside down, free.
 #include "assets/image_decoder.h"
+#include "assets/image_decoder_internal.h"
 
 #include "platform/error_box.h"
 #include "platform/files.h"
@@ -87,10 +88,10 @@ ImageSource& directDecoding() {
 }
 
 bool initializeDevil() {
-  return initializeDevil(devilVersion());
+  return internal::initializeDevilAs(devilVersion());
 }
 
-bool initializeDevil(std::int32_t versionNumber) {
+bool internal::initializeDevilAs(std::int32_t versionNumber) {
   if (versionNumber < minimumDevilVersion) {
     platform::showErrorBox("Initialization of DevIL failed!");
     return false;

@@ -3,15 +3,13 @@
 // the thread that owns the context; the upload is texture_registry's.
 #pragma once
 
+#include "assets/path_limit.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tessaly::assets {
-
-// Longest path the loader opens, in characters: paths are built in
-// 260-character buffers, so a longer one is not opened.
-inline constexpr std::size_t maxPathLength = 259;
 
 // One decoded picture: width x height RGBA8 texels, 4 bytes each, with the
 // row order reversed (the first row the decoder delivered is the last row
@@ -37,9 +35,8 @@ bool initializeDevilQuietly();
 // The version check and DevIL's initialisation, done once per process.
 // With a DevIL older than version number 178 it shows "Initialization of
 // DevIL failed!" and leaves DevIL uninitialised (every load then fails);
-// false then. `versionNumber` is what DevIL reports unless a test says.
+// false then.
 bool initializeDevil();
-bool initializeDevil(std::int32_t versionNumber);
 
 // Decodes one file. On any failure `image` is left empty and DevIL holds
 // nothing of it. Safe to call from any thread: DevIL's calls are serialised

@@ -8,8 +8,9 @@
 
 namespace tessaly::assets {
 
-LineReader LineReader::ofText(std::string_view text, std::size_t bufferSize) {
-  LineReader reader(bufferSize);
+LineReader LineReader::ofText(std::string_view text, std::size_t bufferSize,
+                              LongLines longLines) {
+  LineReader reader(bufferSize, longLines);
   reader.inputSize_ = text.size();
   reader.pending_ = text;
   reader.isOpen_ = true;
@@ -17,8 +18,8 @@ LineReader LineReader::ofText(std::string_view text, std::size_t bufferSize) {
 }
 
 LineReader LineReader::ofFile(const std::string& path, std::size_t bufferSize,
-                              std::size_t chunkSize) {
-  LineReader reader(bufferSize);
+                              std::size_t chunkSize, LongLines longLines) {
+  LineReader reader(bufferSize, longLines);
   // A directory opens for reading on some systems but is not a text file.
   std::error_code ignored;
   if (std::filesystem::is_directory(path, ignored)) {
@@ -61,6 +62,9 @@ bool LineReader::next(std::string_view& line) {
   if (!isOpen_ || atEnd_) {
     return false;
   }
+  if (splitLongLines_) {
+    return nextPiece(line);
+  }
   for (;;) {
     // An empty view may have no buffer at all, which memchr must not see.
     const auto* lf = pending_.empty() ? nullptr
@@ -101,6 +105,39 @@ bool LineReader::next(std::string_view& line) {
   stoppedAtLongLine_ = true;
   atEnd_ = true;
   return false;
+}
+
+bool LineReader::nextPiece(std::string_view& line) {
+  for (;;) {
+    // A line end among the first maxLength_ characters ends a whole line;
+    // without one, maxLength_ characters are a piece of a longer line.
+    const std::size_t window = std::min(pending_.size(), maxLength_);
+    const auto* lf = window == 0 ? nullptr
+                                 : static_cast<const char*>(
+                                       std::memchr(pending_.data(), '\n', window));
+    if (lf != nullptr) {
+      const std::size_t length = static_cast<std::size_t>(lf - pending_.data());
+      const std::size_t content = length > 0 && pending_[length - 1] == '\r' ? length - 1 : length;
+      line = pending_.substr(0, content);
+      pending_.remove_prefix(length + 1);
+      return true;
+    }
+    if (pending_.size() >= maxLength_) {
+      line = pending_.substr(0, maxLength_);
+      pending_.remove_prefix(maxLength_);
+      return true;
+    }
+    if (refill()) {
+      continue;
+    }
+    atEnd_ = true;
+    if (pending_.empty()) {
+      return false;
+    }
+    line = pending_;
+    pending_ = {};
+    return true;
+  }
 }
 
 }  // namespace tessaly::assets

@@ -1,12 +1,12 @@
-// Camera curves and lights read from Maya ASCII scenes (.ma), and the
-// lookups the frame renderer makes on them by file name.
+// Camera curves and lights of the Maya ASCII scenes (.ma), and the lookups
+// the frame renderer makes on them by file name.
 //
-// Only the subset the production's files use is read: transform nodes
-// (".t", ".r", ".s"), cubic Bezier curve shapes, point lights and ambient
-// lights. Every object is named after the file it came from. Curves are
-// re-parameterised by arc length when they are read, so that u from 0 to 1
-// moves along them at constant speed. Plain data, no OpenGL.
+// The scene is built from what the reader (maya_reader.h) gives: every curve
+// is re-parameterised by arc length when it is added, so that u from 0 to 1
+// moves along it at constant speed. Plain data, no OpenGL.
 #pragma once
+
+#include "assets/maya_reader.h"
 
 #include <glm/vec3.hpp>
 
@@ -37,21 +37,6 @@ struct BezierCurve {
   std::vector<glm::vec3> samples;      // 5001 points at equal arc-length steps
 };
 
-struct PointLight {
-  std::string name;
-  std::string path;
-  glm::vec3 position{0.0f, 0.0f, 0.0f};  // translation of its parent transform
-  glm::vec3 color{1.0f, 1.0f, 1.0f};
-  float intensity = 1.0f;
-};
-
-struct AmbientLight {
-  std::string name;
-  std::string path;
-  glm::vec3 color{1.0f, 1.0f, 1.0f};
-  float intensity = 1.0f;
-};
-
 // (1-t)^3 P0 + 3t(1-t)^2 P1 + 3t^2(1-t) P2 + t^3 P3. Each weight is worked
 // out in double precision from the float t and rounded to float before use;
 // the sum is float, left to right.
@@ -71,15 +56,18 @@ std::size_t firstEntryAbove(std::span<const float> table, float local);
 // neutral value.
 class MayaScene {
  public:
-  // Reads the file at `path` and appends the curves and lights it defines.
-  // An empty path, an unreadable file or one whose first word is not
-  // "//Maya" adds nothing. Nothing is reported. `search` is for benchmarks
-  // and tests that compare arc-table searches.
-  void load(std::string_view path, ArcSearch search = firstEntryAbove);
+  // Reads the file at `path` (readMayaFile) and adds what it defines. An
+  // empty path, an unreadable file or one whose first word is not "//Maya"
+  // adds nothing. Nothing is reported. `search` is for benchmarks and tests
+  // that compare arc-table searches.
+  void load(const std::string& path, ArcSearch search = firstEntryAbove);
 
-  // The same reading from the text of a file held in memory; `path` gives
-  // the names.
-  void loadText(std::string_view text, std::string_view path, ArcSearch search = firstEntryAbove);
+  // Adds the curves and lights of one read file, each list after what it
+  // already holds. Each curve is measured on its points as written, then
+  // placed with its transform, then sampled: every curve gets its transform
+  // once and samples of its own, even when a file holds several (lookups by
+  // name still find the first).
+  void add(MayaData file, ArcSearch search = firstEntryAbove);
 
   // The point at arc-length fraction u (clamped to [0, 1)) of the first curve
   // of that name, worked out through its segment tables; (1, 1, 1) when no
@@ -99,12 +87,6 @@ class MayaScene {
 
   // Colour of the first ambient light of that name; (1, 1, 1) when none.
   glm::vec3 ambientColor(std::string_view name) const;
-
-  // The last ".s", ".r" (degrees) and ".t" values seen under a transform of
-  // the file being read; set to 0 when a file starts.
-  glm::vec3 currentScale{0.0f};
-  glm::vec3 currentRotation{0.0f};
-  glm::vec3 currentTranslation{0.0f};
 
   std::vector<BezierCurve> curves;  // complete curves, in reading order across files
   std::vector<PointLight> pointLights;

@@ -31,8 +31,8 @@ Mesh::Mesh(const std::string& path) {
 
 bool Mesh::load(const std::string& path) {
   path_ = path;
-  ObjData read;
-  if (!readObjFile(path_, read)) {
+  ObjData read = readObjFile(path_);
+  if (!read.opened) {
     return false;
   }
   clear();

@@ -93,16 +93,22 @@ void readLines(LineReader& lines, std::vector<MaterialData>& materials) {
 
 }  // namespace
 
-void readMaterialLibrary(const std::string& path, std::vector<MaterialData>& materials) {
+MtlData readMtlFile(const std::string& path) {
+  MtlData library;
   LineReader lines = LineReader::ofFile(path, mtlLineBufferSize, mtlChunkSize);
-  if (lines.isOpen()) {
-    readLines(lines, materials);
+  library.opened = lines.isOpen();
+  if (library.opened) {
+    readLines(lines, library.materials);
   }
+  return library;
 }
 
-void readMaterialLibraryText(std::string_view text, std::vector<MaterialData>& materials) {
+MtlData readMtlText(std::string_view text) {
+  MtlData library;
+  library.opened = true;
   LineReader lines = LineReader::ofText(text, mtlLineBufferSize);
-  readLines(lines, materials);
+  readLines(lines, library.materials);
+  return library;
 }
 
 }  // namespace tessaly::assets

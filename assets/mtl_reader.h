@@ -39,13 +39,18 @@ struct MaterialData {
   std::string bumpMap;       // "map_Bump" or "bump"
 };
 
-// Reads the library at `path` and appends its materials to `materials` in
-// file order. A library that cannot be opened appends nothing and reports
-// nothing; a line too long for the buffer ends the reading there, keeping
-// the materials read before it.
-void readMaterialLibrary(const std::string& path, std::vector<MaterialData>& materials);
+// What a library holds: one material per "newmtl", in file order. A line too
+// long for the buffer ends the reading there, keeping the materials read
+// before it.
+struct MtlData {
+  std::vector<MaterialData> materials;
+  bool opened = false;  // false when the file could not be opened (then no materials)
+};
 
-// The same, from the text of a library held in memory.
-void readMaterialLibraryText(std::string_view text, std::vector<MaterialData>& materials);
+// Reads the library at `path`. Nothing is reported.
+MtlData readMtlFile(const std::string& path);
+
+// Reads the text of a library held in memory (always opened).
+MtlData readMtlText(std::string_view text);
 
 }  // namespace tessaly::assets

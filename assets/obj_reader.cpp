@@ -13,17 +13,18 @@
 #include "assets/value_reader.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_map>
 
 namespace tessaly::assets {
 
 namespace {
 
-std::int32_t kindOf(std::size_t cornerCount) {
+FaceKind kindOf(std::size_t cornerCount) {
   if (cornerCount <= 3) {
-    return kindTriangles;
+    return FaceKind::triangles;
   }
-  return cornerCount == 4 ? kindQuads : kindFan;
+  return cornerCount == 4 ? FaceKind::quads : FaceKind::fan;
 }
 
 // Triangle corners a face of `cornerCount` corners is flattened into.
@@ -293,19 +294,16 @@ class ObjParser {
     for (std::string_view word = values.word(); !word.empty(); word = values.word()) {
       name = word;
     }
-    if (name.empty() || !readLibrary_ ||
-        directory_.size() + name.size() > maxLibraryPathLength) {
+    if (name.empty() || !readLibrary_ || directory_.size() + name.size() > maxPathLength) {
       return;
     }
     std::string path;
     path.reserve(directory_.size() + name.size());
     path.append(directory_).append(name);
-    readLibrary_(path, model_.materials);
+    std::vector<MaterialData> library = readLibrary_(path);
+    model_.materials.insert(model_.materials.end(), std::make_move_iterator(library.begin()),
+                            std::make_move_iterator(library.end()));
     // Index the new materials by name; earlier ones of a name win.
-    if (model_.materials.size() < indexedMaterials_) {
-      firstMaterial_.clear();
-      indexedMaterials_ = 0;
-    }
     for (; indexedMaterials_ < model_.materials.size(); ++indexedMaterials_) {
       firstMaterial_.emplace(model_.materials[indexedMaterials_].name,
                              static_cast<std::int32_t>(indexedMaterials_));
@@ -410,26 +408,27 @@ const MaterialData& ObjData::materialOf(const DrawBatch& batch) const {
   return materials[static_cast<std::size_t>(batch.material)];
 }
 
-bool readObjFile(const std::string& path, ObjData& model) {
-  // A copy, since `path` may be the model's own.
-  const std::string filePath = path;
-  model.path = filePath;
-  LineReader lines = LineReader::ofFile(filePath, objLineBufferSize);
-  if (!lines.isOpen()) {
-    return false;
+ObjData readObjFile(const std::string& path) {
+  ObjData model;
+  model.path = path;
+  LineReader lines = LineReader::ofFile(path, objLineBufferSize);
+  model.opened = lines.isOpen();
+  if (model.opened) {
+    static const LibraryReader readLibrary = [](const std::string& libraryPath) {
+      return readMtlFile(libraryPath).materials;
+    };
+    readModel(lines, model, directoryOf(path), readLibrary);
   }
-  model = ObjData{};
-  model.path = filePath;
-  static const LibraryReader readLibrary = readMaterialLibrary;
-  readModel(lines, model, directoryOf(filePath), readLibrary);
-  return true;
+  return model;
 }
 
-void readObjText(std::string_view text, ObjData& model, std::string_view directory,
-                 const LibraryReader& readLibrary) {
-  model = ObjData{};
+ObjData readObjText(std::string_view text, std::string_view directory,
+                    const LibraryReader& readLibrary) {
+  ObjData model;
+  model.opened = true;
   LineReader lines = LineReader::ofText(text, objLineBufferSize);
   readModel(lines, model, directory, readLibrary);
+  return model;
 }
 
 }  // namespace tessaly::assets

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "assets/mtl_reader.h"
+#include "assets/path_limit.h"
 
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
@@ -26,15 +27,14 @@ namespace tessaly::assets {
 // characters or more ends the reading of the file.
 inline constexpr std::size_t objLineBufferSize = 4096;
 
-// Longest path, in characters, that the reader builds for a material library
-// (a 260-character path buffer); a longer one is not opened.
-inline constexpr std::size_t maxLibraryPathLength = 259;
-
-// A face's primitive kind, as the GL enumerant of its corner count: the
-// batching key. Every face is flattened into triangles whatever its kind.
-inline constexpr std::int32_t kindTriangles = 4;  // 3 corners
-inline constexpr std::int32_t kindQuads = 7;      // 4 corners
-inline constexpr std::int32_t kindFan = 6;        // 5 or more corners
+// A face's primitive kind, with the value of the GL enumerant of its corner
+// count: the batching key. Every face is flattened into triangles whatever
+// its kind.
+enum class FaceKind : std::int32_t {
+  triangles = 4,  // 3 corners
+  quads = 7,      // 4 corners
+  fan = 6,        // 5 or more corners
+};
 
 // Floats per vertex of a model's stream: position x, y, z at float 0, texture
 // coordinate u, v at float 3, normal x, y, z at float 5 (32 bytes; the
@@ -53,7 +53,7 @@ const MaterialData& defaultMaterial();
 // Its corners were flattened when read, as a fan (0 1 2, 0 2 3, ...) of
 // 3 * (cornerCount - 2) vertices starting at firstIndex.
 struct MeshFace {
-  std::int32_t kind = kindTriangles;
+  FaceKind kind = FaceKind::triangles;
   std::int32_t cornerCount = 0;
   std::int32_t firstIndex = 0;         // into indexData (models only)
   std::int32_t material = noMaterial;  // into the model's materials
@@ -67,14 +67,15 @@ struct MeshGroup {
 // A run of consecutive faces of one group with the same material and kind,
 // drawn as one indexed triangle list.
 struct DrawBatch {
-  std::int32_t kind = kindTriangles;
+  FaceKind kind = FaceKind::triangles;
   std::int32_t indexCount = 0;
   std::int32_t firstIndex = 0;  // position of the batch's first index in indexData
   std::int32_t material = noMaterial;
 };
 
 struct ObjData {
-  std::string path;  // the file read; empty for text
+  std::string path;     // the file read; empty for text
+  bool opened = false;  // false when the file could not be opened (then only path is set)
 
   // Records in file order.
   std::vector<glm::vec3> positions;
@@ -109,21 +110,19 @@ struct ObjData {
   const MaterialData& materialOf(const DrawBatch& batch) const;
 };
 
-// Reads the library at a path ("mtllib" directory + name) and appends its
-// materials to the list.
-using LibraryReader =
-    std::function<void(const std::string& path, std::vector<MaterialData>& materials)>;
+// The materials of the library at a path ("mtllib" directory + name), which
+// the model appends to its own.
+using LibraryReader = std::function<std::vector<MaterialData>(const std::string& path)>;
 
-// Reads the OBJ file at `path` into `model`, replacing what it held, with its
-// libraries read from the file's directory. False, with only `model.path`
-// changed, when the file cannot be opened; a line too long for the buffer
-// ends the reading, and what was read before it is kept.
-bool readObjFile(const std::string& path, ObjData& model);
+// Reads the OBJ file at `path`, with its libraries read from the file's
+// directory (readMtlFile). A line too long for the buffer ends the reading,
+// and what was read before it is kept. Nothing is reported.
+ObjData readObjFile(const std::string& path);
 
-// Reads OBJ text into `model`, replacing what it held. Each "mtllib" line
-// calls `readLibrary` with `directory` + the library name (with no
-// `readLibrary`, "mtllib" lines add nothing).
-void readObjText(std::string_view text, ObjData& model, std::string_view directory = {},
-                 const LibraryReader& readLibrary = {});
+// Reads OBJ text held in memory (always opened). Each "mtllib" line calls
+// `readLibrary` with `directory` + the library name (with no `readLibrary`,
+// "mtllib" lines add nothing).
+ObjData readObjText(std::string_view text, std::string_view directory = {},
+                    const LibraryReader& readLibrary = {});
 
 }  // namespace tessaly::assets

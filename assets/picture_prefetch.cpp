@@ -26,7 +26,7 @@ std::vector<std::string> startupPicturePaths() {
     listAssets(list, directory);
   }
   for (std::size_t i = 0; i < list.kinds.size(); ++i) {
-    if (list.kinds[i] == imageAsset) {
+    if (list.kinds[i] == AssetKind::image) {
       paths.push_back(list.paths[i]);
     }
   }

@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Checks that every source file includes only headers of its own layer or of
 # the layers it may build on, and no header its layer must stay free of.
-# Run on every build (target check_layers) and by CTest:
+# Run on every build (target check_layers), or by hand:
 #   cmake -DSOURCE_DIR=<repository> -P cmake/check_layers.cmake
 # Fails, naming each wrong include, when a file breaks a rule.
 
@@ -9,8 +9,9 @@ cmake_minimum_required(VERSION 3.25)
 function(layer_of path out)
   string(REGEX REPLACE "\\.(h|cpp)$" "" stem "${path}")
   set(readers_files
-    sync/sync_track assets/line_reader assets/value_reader assets/maya_curve
-    assets/maya_scene assets/mtl_reader assets/obj_reader assets/path_limit)
+    sync/sync_track sync/sync_track_detail sync/track_text assets/line_reader assets/value_reader
+    assets/maya_curve assets/maya_reader assets/maya_scene assets/mtl_reader assets/obj_reader
+    assets/path_limit)
   set(art_files app/artwork app/program_icon app/setup_banner)
   if(stem IN_LIST readers_files)
     set(${out} readers PARENT_SCOPE)

@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   tessaly::assets::MayaScene scene;
-  scene.loadText(text, "Data/Maya/Fuzz.ma");
+  scene.add(tessaly::assets::readMayaText(text, "Data/Maya/Fuzz.ma"));
   for (const tessaly::assets::BezierCurve& curve : scene.curves) {
     if (curve.samples.size() != 5001 || curve.segments.size() != static_cast<std::size_t>(curve.segmentCount)) {
       __builtin_trap();

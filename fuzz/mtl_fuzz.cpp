@@ -11,9 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tessaly::assets;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  std::vector<MaterialData> materials;
-  readMaterialLibraryText(text, materials);
-  for (const MaterialData& material : materials) {
+  for (const MaterialData& material : readMtlText(text).materials) {
     for (const std::string* word : {&material.name, &material.diffuseMap, &material.bumpMap}) {
       if (word->size() >= mtlLineBufferSize) {
         std::abort();

@@ -41,7 +41,8 @@ void checkModel(const ObjData& model) {
   for (const DrawBatch& batch : model.batches) {
     require(batch.firstIndex == next);
     require(batch.indexCount > 0 && batch.indexCount % 3 == 0);
-    require(batch.kind == kindTriangles || batch.kind == kindQuads || batch.kind == kindFan);
+    require(batch.kind == FaceKind::triangles || batch.kind == FaceKind::quads ||
+            batch.kind == FaceKind::fan);
     require(batch.material >= noMaterial &&
             batch.material < static_cast<std::int32_t>(model.materials.size()));
     next += batch.indexCount;
@@ -61,13 +62,9 @@ void checkModel(const ObjData& model) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   int librariesServed = 0;
-  const LibraryReader serveInput = [&](const std::string&, std::vector<MaterialData>& materials) {
-    if (++librariesServed <= 4) {
-      readMaterialLibraryText(text, materials);
-    }
+  const LibraryReader serveInput = [&](const std::string&) {
+    return ++librariesServed <= 4 ? readMtlText(text).materials : std::vector<MaterialData>{};
   };
-  ObjData model;
-  readObjText(text, model, "Data/Models/", serveInput);
-  checkModel(model);
+  checkModel(readObjText(text, "Data/Models/", serveInput));
   return 0;
 }

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const tessaly::sync::SyncTrack track("fuzz", tessaly::sync::readTrackBytes(bytes));
+  const tessaly::sync::SyncTrack track("fuzz", tessaly::sync::readTrackBytes(bytes).keys);
   if (static_cast<std::size_t>(track.keyCount()) > (size > 4 ? (size - 4) / 9 : 0)) {
     __builtin_trap();  // more keys than the bytes can hold
   }

@@ -1,9 +1,11 @@
-// Whole-file MP3 decoding into memory.
+// Whole-file MP3 decoding into memory, from a file or from bytes in memory.
 #pragma once
 
 #include "platform/pcm.h"
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace tessaly::platform {
@@ -17,5 +19,9 @@ namespace tessaly::platform {
 // empty, cut inside its first frame, not MP3). Safe to call from any thread,
 // so decoding can run ahead of use on a worker.
 std::optional<PcmSound> decodeMp3File(const std::string& fileName);
+
+// The same decoding of the bytes of an MP3 file held in memory by the caller;
+// touches no file.
+std::optional<PcmSound> decodeMp3(std::span<const std::uint8_t> bytes);
 
 }  // namespace tessaly::platform

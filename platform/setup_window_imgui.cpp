@@ -18,8 +18,9 @@ namespace tessaly::platform {
 
 namespace {
 
-// The dialog's text font; ImGui's own font stands in when it is missing.
-constexpr const char* fontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+// The dialog's text font (DejaVu Sans, found by the build); ImGui's own font
+// stands in when it is missing on the machine the player runs on.
+constexpr const char* fontFile = TESSALY_DIALOG_FONT;
 constexpr float fontPixels = 14.0f;
 
 constexpr int stillOpen = -2;

@@ -1,6 +1,9 @@
 // Sync track files and their sampling.
 #include "sync/sync_track.h"
 
+#include "assets/path_limit.h"
+#include "sync/sync_track_detail.h"
+
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -9,10 +12,6 @@
 namespace tessaly::sync {
 
 namespace {
-
-// Longest path, in characters, that the track loader opens: what fits in a
-// 260-character path buffer with its terminator.
-constexpr std::size_t maxPathLength = 259;
 
 std::uint32_t littleEndian32(const unsigned char* bytes) {
   return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
@@ -43,7 +42,7 @@ void readKeys(ReadItem&& readItem, std::vector<SyncKey>& keys) {
     key.row = static_cast<std::int32_t>(littleEndian32(row));
     const std::uint32_t valueBits = littleEndian32(value);
     std::memcpy(&key.value, &valueBits, sizeof key.value);
-    key.type = static_cast<std::int8_t>(type[0]);
+    key.type = static_cast<KeyType>(static_cast<std::int8_t>(type[0]));
     try {
       keys.push_back(key);
     } catch (const std::bad_alloc&) {
@@ -147,14 +146,14 @@ double SyncTrack::valueAt(double row) const {
   // holds its first key's value instead of dividing by zero.
   double t = span != 0.0 ? (row - k0.row) / span : 0.0;
   switch (k0.type) {
-    case 0:
+    case KeyType::step:
       return k0.value;
-    case 1:
+    case KeyType::linear:
       break;
-    case 2:
+    case KeyType::smooth:
       t = t * t * (3.0 - 2.0 * t);
       break;
-    case 3:
+    case KeyType::ramp:
       t = std::pow(t, 2.0);
       break;
     default:
@@ -163,21 +162,47 @@ double SyncTrack::valueAt(double row) const {
   return k0.value + d * t;
 }
 
-bool readTrackFile(const char* path, std::vector<SyncKey>& keys, OpenFunction open,
-                   ReadFunction read, CloseFunction close) {
-  keys.clear();
-  std::FILE* file = open(path, "rb");
+namespace detail {
+
+TrackData readTrackFile(const std::string& path, const TrackFiles& files) {
+  TrackData track;
+  std::FILE* file = files.open(path.c_str(), "rb");
   if (file == nullptr) {
-    return false;
+    return track;
   }
-  readKeys([&](unsigned char* buffer, std::size_t size) { return read(buffer, size, 1, file) == 1; },
-           keys);
-  close(file);
-  return true;
+  track.opened = true;
+  readKeys(
+      [&](unsigned char* buffer, std::size_t size) {
+        return files.read(buffer, size, 1, file) == 1;
+      },
+      track.keys);
+  files.close(file);
+  return track;
 }
 
-std::vector<SyncKey> readTrackBytes(std::string_view bytes) {
-  std::vector<SyncKey> keys;
+SyncDevice* SyncDeviceAccess::create(const char* base, const TrackFiles& files) {
+  SyncDevice* device = SyncDevice::create(base);
+  if (device != nullptr) {
+    device->files_ = &files;
+  }
+  return device;
+}
+
+}  // namespace detail
+
+namespace {
+
+const detail::TrackFiles standardFiles{};
+
+}  // namespace
+
+TrackData readTrackFile(const std::string& path) {
+  return detail::readTrackFile(path, standardFiles);
+}
+
+TrackData readTrackBytes(std::string_view bytes) {
+  TrackData track;
+  track.opened = true;
   std::size_t offset = 0;
   readKeys(
       [&](unsigned char* buffer, std::size_t size) {
@@ -188,8 +213,8 @@ std::vector<SyncKey> readTrackBytes(std::string_view bytes) {
         offset += size;
         return true;
       },
-      keys);
-  return keys;
+      track.keys);
+  return track;
 }
 
 SyncDevice* SyncDevice::create(const char* base) {
@@ -197,6 +222,7 @@ SyncDevice* SyncDevice::create(const char* base) {
   if (device == nullptr) {
     return nullptr;
   }
+  device->files_ = &standardFiles;
   try {
     device->base_ = base != nullptr ? base : "";
   } catch (const std::bad_alloc&) {
@@ -237,13 +263,11 @@ SyncTrack* SyncDevice::getTrack(const char* name) {
 void SyncDevice::loadTrack(SyncTrack& track) {
   // The path is base + "_" + name + ".track"; one that does not fit the
   // 259 characters of a path buffer is not opened and the track stays empty.
-  if (base_.size() + 1 + track.name.size() + std::strlen(".track") > maxPathLength) {
+  if (base_.size() + 1 + track.name.size() + std::strlen(".track") > assets::maxPathLength) {
     return;
   }
   const std::string path = base_ + "_" + track.name + ".track";
-  std::vector<SyncKey> keys;
-  readTrackFile(path.c_str(), keys, open, read, close);
-  track.setKeys(std::move(keys));
+  track.setKeys(detail::readTrackFile(path, *files_).keys);
 }
 
 }  // namespace tessaly::sync

@@ -6,17 +6,21 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tessaly::sync {
 
+// How a key's span to the next key is interpolated. The file stores it as a
+// signed byte, widened with its sign; any other value than these four is
+// kept as read and makes the span evaluate to 0.0.
+enum class KeyType : std::int32_t { step = 0, linear = 1, smooth = 2, ramp = 3 };
+
 struct SyncKey {
   std::int32_t row = 0;
   float value = 0.0f;
-  std::int32_t type = 0;  // 0 step, 1 linear, 2 smooth, 3 ramp; sign-extended from the file's byte
+  KeyType type = KeyType::step;
 };
 
 class SyncTrack {
@@ -45,22 +49,24 @@ class SyncTrack {
   bool ascending_ = true;
 };
 
-// The three file functions track loading reads with, with the signatures of
-// the standard library's fopen, fread and fclose.
-using OpenFunction = std::FILE* (*)(const char* path, const char* mode);
-using ReadFunction = std::size_t (*)(void* buffer, std::size_t size, std::size_t count,
-                                     std::FILE* file);
-using CloseFunction = int (*)(std::FILE* file);
+// What a track file holds: its keys in file order. Only keys the file really
+// holds are kept: a key count larger than the file or negative never drives
+// an allocation, and a partial last key is dropped.
+struct TrackData {
+  std::vector<SyncKey> keys;
+  bool opened = false;  // false when the file could not be opened (then no keys)
+};
 
-// Reads the keys of the track file at `path` into `keys` (replacing them).
-// Only keys the file really holds are kept: a key count larger than the file
-// or negative never drives an allocation, and a partial last key is dropped.
-// Returns false, with no keys, when the file cannot be opened.
-bool readTrackFile(const char* path, std::vector<SyncKey>& keys, OpenFunction open = std::fopen,
-                   ReadFunction read = std::fread, CloseFunction close = std::fclose);
+// Reads the track file at `path`.
+TrackData readTrackFile(const std::string& path);
 
-// The same reading from the bytes of a track file held in memory.
-std::vector<SyncKey> readTrackBytes(std::string_view bytes);
+// Reads a track file held in memory (always opened).
+TrackData readTrackBytes(std::string_view bytes);
+
+namespace detail {
+struct TrackFiles;
+class SyncDeviceAccess;
+}  // namespace detail
 
 class SyncDevice {
  public:
@@ -81,19 +87,18 @@ class SyncDevice {
   const std::string& base() const { return base_; }
   const std::vector<SyncTrack*>& tracks() const { return tracks_; }
 
-  // The file functions of this device's loads: the standard library's fopen,
-  // fread and fclose unless a test puts others in their place.
-  OpenFunction open = std::fopen;
-  ReadFunction read = std::fread;
-  CloseFunction close = std::fclose;
-
  private:
+  friend class detail::SyncDeviceAccess;
+
   SyncDevice() = default;
   ~SyncDevice();
   void loadTrack(SyncTrack& track);
 
   std::string base_;
   std::vector<SyncTrack*> tracks_;
+  // The file functions loads go through: the standard library's unless a
+  // test made the device with others (sync_track_detail.h).
+  const detail::TrackFiles* files_ = nullptr;
 };
 
 }  // namespace tessaly::sync

@@ -1,6 +1,7 @@
 // The watcher thread over the platform's directory-tree notification.
 #include "watch/data_watcher.h"
 
+#include "assets/path_limit.h"
 #include "platform/directory_watch.h"
 #include "platform/error_box.h"
 
@@ -96,7 +97,7 @@ void DataWatcher::start() {
 void DataWatcher::stop() { shared_->watch.stop(); }
 
 void DataWatcher::run(std::shared_ptr<Shared> keep) {
-  const bool fits = keep->directory.size() <= maxWatchedDirectoryLength;
+  const bool fits = keep->directory.size() <= assets::maxPathLength;
   if (!fits || !keep->watch.open(keep->directory)) {
     platform::showErrorBox(watchFailedMessage);
     keep->setState(State::stopped);

@@ -17,9 +17,6 @@ namespace tessaly::watch {
 
 // The newest names kept; older ones are dropped.
 inline constexpr std::size_t maxChangedFiles = 4096;
-// The longest watched directory path, in characters; a longer one is not
-// opened.
-inline constexpr std::size_t maxWatchedDirectoryLength = 259;
 
 inline constexpr const char* watchFailedMessage =
     "Failed to open directory - Program will not see any file changes!";

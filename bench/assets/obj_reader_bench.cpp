@@ -118,8 +118,8 @@ void BM_ReadObjTessaly(benchmark::State& state) {
   std::size_t vertices = 0;
   const double start = cpuSeconds();
   for (auto _ : state) {
-    tessaly::assets::ObjData data;
-    if (!tessaly::assets::readObjFile(file.objPath(), data)) {
+    const tessaly::assets::ObjData data = tessaly::assets::readObjFile(file.objPath());
+    if (!data.opened) {
       state.SkipWithError("cannot read the generated model");
       return;
     }

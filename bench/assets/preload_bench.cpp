@@ -42,7 +42,7 @@ AssetList listed(std::int32_t kind) {
   }
   AssetList chosen;
   for (std::size_t i = 0; i < all.kinds.size(); ++i) {
-    if (kind == 0 || all.kinds[i] == kind) {
+    if (kind == 0 || static_cast<std::int32_t>(all.kinds[i]) == kind) {
       chosen.names.push_back(all.names[i]);
       chosen.paths.push_back(all.paths[i]);
       chosen.kinds.push_back(all.kinds[i]);
@@ -90,9 +90,9 @@ void BM_Preload(benchmark::State& state) {
 BENCHMARK(BM_Preload)
     ->ArgName("kind")  // 0 everything, 1 pictures, 2 models, 3 Maya scenes
     ->Arg(0)
-    ->Arg(tessaly::assets::imageAsset)
-    ->Arg(tessaly::assets::modelAsset)
-    ->Arg(tessaly::assets::mayaAsset)
+    ->Arg(static_cast<std::int32_t>(tessaly::assets::AssetKind::image))
+    ->Arg(static_cast<std::int32_t>(tessaly::assets::AssetKind::model))
+    ->Arg(static_cast<std::int32_t>(tessaly::assets::AssetKind::maya))
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -19,7 +19,8 @@ void BM_FrameMath(benchmark::State& state) {
   for (std::size_t i = 0; i < tracks.size(); ++i) {
     std::vector<sync::SyncKey> keys;
     for (int row = 0; row < 1200; row += 8) {
-      keys.push_back({row, static_cast<float>(i) + 0.01f * static_cast<float>(row), 1});
+      keys.push_back({row, static_cast<float>(i) + 0.01f * static_cast<float>(row),
+                      sync::KeyType::linear});
     }
     tracks[i].setKeys(std::move(keys));
     inputs.tracks[i] = &tracks[i];

@@ -16,7 +16,7 @@ tessaly::sync::SyncTrack longTrack() {
   for (int i = 0; i < 10000; ++i) {
     row += 1 + static_cast<std::int32_t>(random() % 8);
     keys.push_back({row, static_cast<float>(random() % 1000) / 10.0f,
-                          static_cast<std::int32_t>(random() % 4)});
+                    static_cast<tessaly::sync::KeyType>(random() % 4)});
   }
   return tessaly::sync::SyncTrack("bench", std::move(keys));
 }

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace tessaly::app {
@@ -126,6 +127,12 @@ class ShowReloadTest : public testing::Test {
     return {};
   }
 
+  // Waits for the reload of `file` and checks how it went.
+  void report(const std::string& file, bool ok) {
+    const ReloadReport result = reloadOf(file);
+    EXPECT_EQ(result.ok, ok) << file << ": " << result.message;
+  }
+
   void draw() {
     show.inputs.currentRow = 0.0;
     drawShowFrame(show, 0.0f);
@@ -213,6 +220,60 @@ TEST_F(ShowReloadTest, EachKindOfFileIsReloadedAndABrokenFileKeepsTheLastGoodOne
 
   EXPECT_TRUE(reloader->idle());
   // Every message went into a report, none to the message boxes.
+  EXPECT_TRUE(errors.messages().empty()) << testing::PrintToString(errors.messages());
+}
+
+// Every kind of file broken the ways the player's broken-content matrix
+// breaks them, and caught half-written: the reload says what is wrong, the
+// frame keeps what it showed, and the whole file is picked up again.
+TEST_F(ShowReloadTest, BrokenFilesKeepTheFrameAndTheWholeFileIsPickedUpAgain) {
+  dir.write("Data/Maya/Cam.ma", test::curveText({0.0f, 0.0f, 0.0f}));
+  report("Data/Maya/", true);
+  draw();
+  const auto good = test::readPixels(0, 0, windowWidth, windowHeight);
+
+  struct Case {
+    const char* path;
+    const char* reported;
+  };
+  const Case files[] = {
+      {"Data/Shaders/Model.frag", "Data/Shaders/Model.vert/.frag"},
+      {"Data/Textures/SkySphere3.png", "Data/Textures/SkySphere3.png"},
+      {"Data/Models/balleholder.obj", "Data/Models/balleholder.obj"},
+      {"Data/Maya/Cam.ma", "Data/Maya/"},
+      {"Data/Rocket/sync_scene.num.track", "Data/Rocket/sync_scene.num.track"},
+  };
+  for (const Case& file : files) {
+    const std::string whole = test::readFile(dir.file(file.path));
+    const std::string damages[] = {"", whole.substr(0, whole.size() / 2),
+                                   std::string(whole.size(), '\x9c')};
+    for (const std::string& damaged : damages) {
+      SCOPED_TRACE(std::string(file.path) + ", " + std::to_string(damaged.size()) + " bytes");
+      dir.write(file.path, damaged);
+      const ReloadReport broken = reloadOf(file.reported);
+      EXPECT_FALSE(broken.ok);
+      EXPECT_FALSE(broken.message.empty());
+      draw();
+      EXPECT_EQ(test::readPixels(0, 0, windowWidth, windowHeight), good);
+    }
+    // Written in two steps, as a slow writer does: the first half seen
+    // while the file is still open, then the rest and the close.
+    {
+      SCOPED_TRACE(std::string(file.path) + ", written in two steps");
+      std::ofstream out(dir.file(file.path), std::ios::binary | std::ios::trunc);
+      out << whole.substr(0, whole.size() / 2) << std::flush;
+      for (int i = 0; i < 5; ++i) {
+        reloader->poll();
+        reloader->applyReady();
+      }
+      out << whole.substr(whole.size() / 2);
+      out.close();
+      const ReloadReport fixed = reloadOf(file.reported);
+      EXPECT_TRUE(fixed.ok) << fixed.message;
+      draw();
+      EXPECT_EQ(test::readPixels(0, 0, windowWidth, windowHeight), good);
+    }
+  }
   EXPECT_TRUE(errors.messages().empty()) << testing::PrintToString(errors.messages());
 }
 

@@ -10,22 +10,17 @@
 #include "tests/support/filter_shaders.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_windows.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace tessaly::app {
 namespace {
-
-bool haveDisplay() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-}
 
 // Broken and good pictures at the top level and in two asset directories.
 void writeData(const test::TempDir& dir) {
@@ -64,7 +59,7 @@ const std::map<std::string, std::size_t> expectedByStep = {
 class StartupTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!haveDisplay()) GTEST_SKIP() << "needs a display";
+    TESSALY_REQUIRE_DISPLAY();
     writeData(dir);
     DemoConfig& config = show.config;
     config.width = 64;

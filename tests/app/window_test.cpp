@@ -8,6 +8,7 @@
 #include "tests/support/filter_shaders.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/png_writer.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <GLFW/glfw3.h>
@@ -193,18 +194,17 @@ TEST_F(PlayerWindow, RenderStateFailsWhenTheFilterChainCannotBeMade) {
 }
 
 TEST(CreateWindow, WithoutADisplayReportsGlfwAndFails) {
-  const char* display = std::getenv("DISPLAY");
-  const std::string saved = display != nullptr ? display : "";
-  unsetenv("DISPLAY");
-  unsetenv("WAYLAND_DISPLAY");
   test::ErrorRecorder errors;
-  testing::internal::CaptureStderr();
-  DemoConfig config;
-  config.width = config.height = 64;
-  const bool opened = createWindow(config);
-  const std::string err = testing::internal::GetCapturedStderr();
-  if (display != nullptr) {
-    setenv("DISPLAY", saved.c_str(), 1);
+  bool opened = true;
+  std::string err;
+  {
+    test::ScopedEnvironmentVariable noX("DISPLAY");
+    test::ScopedEnvironmentVariable noWayland("WAYLAND_DISPLAY");
+    testing::internal::CaptureStderr();
+    DemoConfig config;
+    config.width = config.height = 64;
+    opened = createWindow(config);
+    err = testing::internal::GetCapturedStderr();
   }
   glfwTerminate();
   EXPECT_FALSE(opened);

@@ -77,14 +77,16 @@ TEST(ListAssets, ListsPicturesThenModelsThenMayaFilesWithTheirPathsAndKinds) {
   AssetList list;
   list.names.push_back("earlier.png");
   list.paths.push_back("Data/earlier.png");
-  list.kinds.push_back(imageAsset);
+  list.kinds.push_back(AssetKind::image);
   listAssets(list, "Data/Models/");
   EXPECT_EQ(list.names, (std::vector<std::string>{"earlier.png", "Z.JPG", "a.jpg", "b.png",
                                                    "m.obj", "s.ma"}));
   EXPECT_EQ(list.paths,
             (std::vector<std::string>{"Data/earlier.png", "Data/Models/Z.JPG", "Data/Models/a.jpg",
                                       "Data/Models/b.png", "Data/Models/m.obj", "Data/Models/s.ma"}));
-  EXPECT_EQ(list.kinds, (std::vector<std::int32_t>{1, 1, 1, 1, 2, 3}));
+  EXPECT_EQ(list.kinds, (std::vector<AssetKind>{AssetKind::image, AssetKind::image,
+                                                AssetKind::image, AssetKind::image,
+                                                AssetKind::model, AssetKind::maya}));
 
   AssetList none;
   listAssets(none, "Data/Missing/");
@@ -96,7 +98,7 @@ TEST(ListAssets, ListsPicturesThenModelsThenMayaFilesWithTheirPathsAndKinds) {
 TEST(ListAssets, APathLongerThan259CharactersIsLeftOut) {
   test::TempDir dir;
   const std::string directory = dir.path().string() + "/";
-  const std::size_t stem = maxAssetPathLength - directory.size() - 4;
+  const std::size_t stem = maxPathLength - directory.size() - 4;
   const std::string fits = std::string(stem, 'f') + ".obj";
   const std::string tooLong = std::string(stem + 1, 'l') + ".obj";
   dir.write(fits, "");
@@ -104,7 +106,7 @@ TEST(ListAssets, APathLongerThan259CharactersIsLeftOut) {
   AssetList list;
   listAssets(list, directory);
   ASSERT_EQ(list.names, std::vector<std::string>{fits});
-  EXPECT_EQ(list.paths[0].size(), maxAssetPathLength);
+  EXPECT_EQ(list.paths[0].size(), maxPathLength);
 }
 
 TEST_F(AssetRegistryTest, FilesOfOneNameInTwoFoldersAreAllLoadedAndLookupsFindTheFirstListed) {
@@ -159,7 +161,7 @@ TEST_F(AssetRegistryTest, AModelThatCannotBeReadIsKeptButNeverDrawn) {
   AssetList list;
   list.names = {"Gone.obj", "Cloud.obj"};
   list.paths = {"Data/Models/Gone.obj", "Data/Models/Cloud.obj"};
-  list.kinds = {modelAsset, modelAsset};
+  list.kinds = {AssetKind::model, AssetKind::model};
   const test::ScopedWorkingDirectory cwd(dir.path());
   registry.load(list);
   ASSERT_EQ(registry.models().meshes.size(), 2u);
@@ -221,9 +223,9 @@ TEST_F(AssetRegistryTest, TheProductionPreloadsEveryModelWithItsBatchesAndNoMess
 
   std::size_t models = 0;
   std::size_t images = 0;
-  for (std::int32_t kind : list.kinds) {
-    models += kind == modelAsset ? 1 : 0;
-    images += kind == imageAsset ? 1 : 0;
+  for (const AssetKind kind : list.kinds) {
+    models += kind == AssetKind::model ? 1 : 0;
+    images += kind == AssetKind::image ? 1 : 0;
   }
   ASSERT_GT(models, 0u);
   EXPECT_EQ(registry.models().meshes.size(), models);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,59 @@ TEST(LineReader, FilesReadInChunksGiveTheSameLinesAsText) {
   const auto lines = allLines(cut);
   EXPECT_TRUE(cut.stoppedAtLongLine());
   EXPECT_EQ(lines, textLines(text.substr(0, 300) + std::string(40, 'z'), 16));
+}
+
+// What fgets with a buffer of `bufferSize` characters returns for `text`,
+// without the line ends: the reference the split mode must match.
+std::vector<std::string> fgetsPieces(const std::string& text, std::size_t bufferSize) {
+  std::vector<std::string> pieces;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t length = std::min(text.size() - at, bufferSize - 1);
+    const std::size_t lf = text.find('\n', at);
+    if (lf != std::string::npos && lf < at + length) {
+      length = lf + 1 - at;
+    }
+    std::string piece = text.substr(at, length);
+    at += length;
+    if (!piece.empty() && piece.back() == '\n') {
+      piece.pop_back();
+      if (!piece.empty() && piece.back() == '\r') {
+        piece.pop_back();
+      }
+    }
+    pieces.push_back(piece);
+  }
+  return pieces;
+}
+
+TEST(LineReader, SplitLongLinesComeBackInPiecesAsALineBufferReadsThem) {
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"fits with its line end", std::string(14, 'a') + "\nb\n"},
+      {"one too long: an empty line follows", std::string(15, 'a') + "\nb\n"},
+      {"CR LF counts toward the piece", std::string(14, 'a') + "\r\nb\r\n"},
+      {"several pieces and a last line without end",
+       std::string(40, 'x') + "\n" + std::string(31, 'y')},
+      {"empty lines", "\n\n\r\nz"},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<std::string> expected = fgetsPieces(c.text, 16);
+    LineReader fromText = LineReader::ofText(c.text, 16, LongLines::split);
+    EXPECT_EQ(allLines(fromText), expected);
+    EXPECT_FALSE(fromText.stoppedAtLongLine());
+    // The smallest chunk makes pieces straddle chunk boundaries.
+    LineReader fromFile =
+        LineReader::ofFile(dir.write("split.txt", c.text), 16, 1, LongLines::split);
+    EXPECT_EQ(allLines(fromFile), expected);
+  }
+  EXPECT_EQ(fgetsPieces(std::string(15, 'a') + "\nb\n", 16),
+            (std::vector<std::string>{std::string(15, 'a'), "", "b"}));
 }
 
 TEST(LineReader, AFileThatCannotBeOpenedOrADirectoryHasNoLines) {

@@ -68,8 +68,7 @@ TEST_F(MaterialTest, ALibraryPaintsTheLastColourOfEachLineAndPutsTheClearColourB
                                      "map_Kd Painted.png\n"
                                      "newmtl Plain\n");
   glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
-  std::vector<MaterialData> read;
-  readMaterialLibrary(path, read);
+  const std::vector<MaterialData> read = readMtlFile(path).materials;
   std::vector<Material> materials(read.begin(), read.end());
   ASSERT_EQ(materials.size(), 2u);
   const Material& painted = materials[0];

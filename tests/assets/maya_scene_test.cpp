@@ -106,7 +106,7 @@ TEST(MayaSceneRead, SegmentsAreMeasuredOnThePointsAsWrittenBeforeTheTransform) {
     plain.erase(start, plain.find('\n', at) + 1 - start);
   }
   MayaScene untransformed;
-  untransformed.loadText(plain, "CamCurve.ma");
+  untransformed.add(readMayaText(plain, "CamCurve.ma"));
   const MayaScene scene = loaded({"CamCurve.ma"});
   ASSERT_EQ(untransformed.curves.size(), 1u);
   EXPECT_EQ(untransformed.curves[0].totalLength, scene.curves[0].totalLength);
@@ -119,7 +119,7 @@ TEST(MayaSceneRead, SegmentsAreMeasuredOnThePointsAsWrittenBeforeTheTransform) {
 TEST(MayaSceneRead, TextAndFileReadTheSameBits) {
   const MayaScene fromFile = loaded({"CamCurve20.ma"});
   MayaScene fromText;
-  fromText.loadText(test::readFile(fixture("CamCurve20.ma")), fixture("CamCurve20.ma"));
+  fromText.add(readMayaText(test::readFile(fixture("CamCurve20.ma")), fixture("CamCurve20.ma")));
   ASSERT_EQ(fromFile.curves.size(), 1u);
   ASSERT_EQ(fromText.curves.size(), 1u);
   EXPECT_EQ(fromText.curves[0].name, "CamCurve20.ma");
@@ -131,11 +131,11 @@ TEST(MayaSceneRead, TextAndFileReadTheSameBits) {
 TEST(MayaSceneRead, OnlyFilesStartingWithTheWordSlashSlashMayaAreRead) {
   MayaScene scene = loaded({"space-before-maya.ma", "does-not-exist.ma", ""});
   scene.load(fixtures);  // a directory
-  scene.loadText("", "empty.ma");
-  scene.loadText(test::readFile(fixture("straight-line.ma")), "");  // no path: nothing
+  scene.add(readMayaText("", "empty.ma"));
+  scene.add(readMayaText(test::readFile(fixture("straight-line.ma")), ""));  // no path: nothing
   std::string foreign = test::readFile(fixture("straight-line.ma"));
   foreign.insert(0, "requires maya \"2018\";\n");
-  scene.loadText(foreign, "foreign.ma");
+  scene.add(readMayaText(foreign, "foreign.ma"));
   EXPECT_TRUE(scene.curves.empty());
   scene.load(fixture("straight-line.ma"));
   EXPECT_EQ(scene.curves.size(), 1u);
@@ -148,7 +148,7 @@ TEST(MayaSceneRead, WindowsLineEndingsReadLikeUnixOnes) {
     crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   }
   MayaScene scene;
-  scene.loadText(crlf, "Light1.ma");
+  scene.add(readMayaText(crlf, "Light1.ma"));
   ASSERT_EQ(scene.pointLights.size(), 1u);
   EXPECT_EQ(scene.lightPosition("Light1.ma"), glm::vec3(3.5f, 6.0f, -2.25f));
   EXPECT_EQ(scene.lightIntensity("Light1.ma"), 2.5f);
@@ -165,7 +165,7 @@ TEST(MayaSceneRead, ALineBeyondTheBufferContinuesAsTheNextLine) {
                            "\tsetAttr \".in\" 4;\n"
                            "\tsetAttr \".done\" 1;\n";
   MayaScene scene;
-  scene.loadText(text, "long.ma");
+  scene.add(readMayaText(text, "long.ma"));
   test::TempDir dir;
   scene.load(dir.write("long.ma", text));
   ASSERT_EQ(scene.pointLights.size(), 2u);
@@ -291,7 +291,7 @@ TEST(MayaSceneNames, FilesAreFoundByFileNameWhateverTheirNodeNames) {
     EXPECT_EQ(scene.evaluateCurve(other, 0.5f), neutral) << other;
   }
   MayaScene bare;
-  bare.loadText(test::readFile(fixture("straight-line.ma")), "Rail.ma");
+  bare.add(readMayaText(test::readFile(fixture("straight-line.ma")), "Rail.ma"));
   EXPECT_EQ(bare.curves.at(0).name, "Rail.ma");
   EXPECT_EQ(bare.curves.at(0).path, "Rail.ma");
 }
@@ -337,7 +337,7 @@ TEST(MayaSceneLights, TheLineThatFinishesALightIsStillReadByTheNextTransform) {
                            "createNode lightLinker -s -n \"lightLinker1\";\n"
                            "\tsetAttr -s 2 \".lnk\";\n";
   MayaScene scene;
-  scene.loadText(text, "Lights.ma");
+  scene.add(readMayaText(text, "Lights.ma"));
   ASSERT_EQ(scene.pointLights.size(), 2u);
   EXPECT_EQ(scene.pointLights[0].position, glm::vec3(1.0f, 2.0f, 3.0f));
   EXPECT_EQ(scene.pointLights[1].position, glm::vec3(4.0f, 5.0f, 6.0f));
@@ -405,7 +405,7 @@ TEST(MayaSceneCurves, AUBeyondTheRoundedSumOfSharesStaysOnTheLastSegment) {
       points.emplace_back(next(), next(), next());
     }
     MayaScene scene;
-    scene.loadText(curveFile(points), "Random.ma");
+    scene.add(readMayaText(curveFile(points), "Random.ma"));
     float sum = 0.0f;
     for (const CurveSegment& segment : scene.curves.at(0).segments) {
       sum += segment.share;
@@ -427,18 +427,19 @@ TEST(MayaSceneCurves, CountsBeyondTheFileReadOnlyWhatIsThere) {
                              "\t\t3 1 0 no 3\n";
   MayaScene scene;
   // A knot count of two thousand million skips to the end of the file.
-  scene.loadText(header + "\t\t2000000000 0 0 0\n\t\t1 1 1\n4\n0 0 0\n1 0 0\n2 0 0\n3 0 0\n;\n",
-                 "knots.ma");
+  scene.add(readMayaText(
+      header + "\t\t2000000000 0 0 0\n\t\t1 1 1\n4\n0 0 0\n1 0 0\n2 0 0\n3 0 0\n;\n", "knots.ma"));
   // A control-point count of 2^31 - 1 never completes.
-  scene.loadText(header + "\t\t6 0 0 0 1 1 1\n\t\t2147483647\n0 0 0\n1 0 0\n;\n", "points.ma");
+  scene.add(
+      readMayaText(header + "\t\t6 0 0 0 1 1 1\n\t\t2147483647\n0 0 0\n1 0 0\n;\n", "points.ma"));
   EXPECT_TRUE(scene.curves.empty());
   // A negative count completes at once with no points and no segments.
-  scene.loadText(header + "\t\t6 0 0 0 1 1 1\n\t\t-7\n;\n", "negative.ma");
+  scene.add(readMayaText(header + "\t\t6 0 0 0 1 1 1\n\t\t-7\n;\n", "negative.ma"));
   ASSERT_EQ(scene.curves.size(), 1u);
   EXPECT_EQ(scene.curves[0].segmentCount, 0);
   // Knots spread over several lines, with an empty one between.
-  scene.loadText(header + "\t\t6 0 0\n\n\t\t0 1\n\t\t1 1\n4\n0 0 0\n1 0 0\n2 0 0\n3 0 0\n;\n",
-                 "spread.ma");
+  scene.add(readMayaText(
+      header + "\t\t6 0 0\n\n\t\t0 1\n\t\t1 1\n4\n0 0 0\n1 0 0\n2 0 0\n3 0 0\n;\n", "spread.ma"));
   ASSERT_EQ(scene.curves.size(), 2u);
   EXPECT_EQ(scene.curves[1].controlPoints[3], glm::vec3(3.0f, 0.0f, 0.0f));
 }

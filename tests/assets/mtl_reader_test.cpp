@@ -12,9 +12,7 @@ namespace {
 const std::string fixtures = TESSALY_SOURCE_DIR "/tests/assets/fixtures/";
 
 std::vector<MaterialData> readText(const std::string& text) {
-  std::vector<MaterialData> materials;
-  readMaterialLibraryText(text, materials);
-  return materials;
+  return readMtlText(text).materials;
 }
 
 void expectDefaults(const MaterialData& material) {
@@ -33,8 +31,9 @@ void expectDefaults(const MaterialData& material) {
 }
 
 TEST(MtlReader, EveryKeywordSetsItsFieldAndAMaterialWithoutLinesHasTheDefaults) {
-  std::vector<MaterialData> materials;
-  readMaterialLibrary(fixtures + "every-keyword.mtl", materials);
+  const MtlData library = readMtlFile(fixtures + "every-keyword.mtl");
+  ASSERT_TRUE(library.opened);
+  const std::vector<MaterialData>& materials = library.materials;
   ASSERT_EQ(materials.size(), 2u);
   const MaterialData& m = materials[0];
   EXPECT_EQ(m.name, "Everything");
@@ -77,8 +76,8 @@ TEST(MtlReader, BumpAndMapBumpBothSetTheBumpMap) {
 }
 
 TEST(MtlReader, MapLinesTakeTheFirstWordSoAnOptionBecomesTheName) {
-  std::vector<MaterialData> materials;
-  readMaterialLibrary(fixtures + "map-options-take-first-word.mtl", materials);
+  const std::vector<MaterialData> materials =
+      readMtlFile(fixtures + "map-options-take-first-word.mtl").materials;
   ASSERT_EQ(materials.size(), 1u);
   EXPECT_EQ(materials[0].diffuseMap, "-s");
   // A map line without a word leaves the map as it was.
@@ -114,18 +113,19 @@ TEST(MtlReader, KeywordsAreCaseSensitiveAndMayBeIndented) {
   EXPECT_EQ(materials[0].specular, glm::vec3(1));
 }
 
-TEST(MtlReader, ReadingAppendsAndAMissingOrEmptyLibraryAddsNothing) {
-  std::vector<MaterialData> materials(1);
-  materials[0].name = "existing";
-  readMaterialLibrary(fixtures + "absent.mtl", materials);
-  readMaterialLibraryText("# no materials here\nKd 1 0 0\n", materials);
-  ASSERT_EQ(materials.size(), 1u);
-  readMaterialLibrary(fixtures + "first.mtl", materials);
-  readMaterialLibrary(fixtures + "first.mtl", materials);
-  ASSERT_EQ(materials.size(), 3u);
-  EXPECT_EQ(materials[0].name, "existing");
-  EXPECT_EQ(materials[1].name, "First");
-  EXPECT_EQ(materials[2].name, "First");
+TEST(MtlReader, AMissingOrEmptyLibraryHasNoMaterials) {
+  const MtlData absent = readMtlFile(fixtures + "absent.mtl");
+  EXPECT_FALSE(absent.opened);
+  EXPECT_TRUE(absent.materials.empty());
+  const MtlData directory = readMtlFile(fixtures);
+  EXPECT_FALSE(directory.opened);
+  const MtlData empty = readMtlText("# no materials here\nKd 1 0 0\n");
+  EXPECT_TRUE(empty.opened);
+  EXPECT_TRUE(empty.materials.empty());
+  const MtlData first = readMtlFile(fixtures + "first.mtl");
+  EXPECT_TRUE(first.opened);
+  ASSERT_EQ(first.materials.size(), 1u);
+  EXPECT_EQ(first.materials[0].name, "First");
 }
 
 TEST(MtlReader, ALineTooLongForTheBufferEndsTheRead) {
@@ -143,9 +143,7 @@ TEST(MtlReader, ALineTooLongForTheBufferEndsTheRead) {
   EXPECT_TRUE(cut[0].diffuseMap.empty());
 
   test::TempDir dir;
-  std::vector<MaterialData> fromFile;
-  readMaterialLibrary(dir.write("long.mtl", text), fromFile);
-  EXPECT_EQ(fromFile.size(), 1u);
+  EXPECT_EQ(readMtlFile(dir.write("long.mtl", text)).materials.size(), 1u);
 }
 
 TEST(MtlReader, CrLfLineEndsAreNotPartOfNamesOrValues) {

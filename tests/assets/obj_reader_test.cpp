@@ -13,8 +13,8 @@ namespace {
 const std::string fixtures = TESSALY_SOURCE_DIR "/tests/assets/fixtures/";
 
 ObjData readFixture(const std::string& name) {
-  ObjData model;
-  EXPECT_TRUE(readObjFile(fixtures + name, model)) << name;
+  ObjData model = readObjFile(fixtures + name);
+  EXPECT_TRUE(model.opened) << name;
   return model;
 }
 
@@ -39,7 +39,7 @@ std::vector<std::uint32_t> indicesUpTo(std::size_t count) {
   return indices;
 }
 
-void expectBatch(const DrawBatch& batch, std::int32_t kind, std::int32_t firstIndex,
+void expectBatch(const DrawBatch& batch, FaceKind kind, std::int32_t firstIndex,
                  std::int32_t indexCount, std::int32_t material) {
   EXPECT_EQ(batch.kind, kind);
   EXPECT_EQ(batch.firstIndex, firstIndex);
@@ -62,7 +62,7 @@ TEST(ObjReader, TrianglesWithTexCoordsAndNormalsGiveEightFloatsAVertex) {
   EXPECT_EQ(vertexAt(model, 4), (std::vector<float>{1, 1, 0, 1, 1, 0, 0, -1}));
   EXPECT_EQ(vertexAt(model, 5), (std::vector<float>{0, 1, 0, 0, 1, 0, 0, -1}));
   ASSERT_EQ(model.batches.size(), 1u);
-  expectBatch(model.batches[0], kindTriangles, 0, 6, noMaterial);
+  expectBatch(model.batches[0], FaceKind::triangles, 0, 6, noMaterial);
   ASSERT_EQ(model.groups.size(), 1u);
   EXPECT_EQ(model.groups[0].faces.size(), 2u);
   EXPECT_TRUE(model.pointData.empty());
@@ -82,9 +82,9 @@ TEST(ObjReader, MaterialSwitchesInOneGroupSplitBatches) {
   const ObjData model = readFixture("materials-a-a-b-b-a.obj");
   ASSERT_EQ(model.materials.size(), 3u);
   ASSERT_EQ(model.batches.size(), 3u);
-  expectBatch(model.batches[0], kindTriangles, 0, 6, 0);
-  expectBatch(model.batches[1], kindTriangles, 6, 6, 1);
-  expectBatch(model.batches[2], kindTriangles, 12, 3, 0);
+  expectBatch(model.batches[0], FaceKind::triangles, 0, 6, 0);
+  expectBatch(model.batches[1], FaceKind::triangles, 6, 6, 1);
+  expectBatch(model.batches[2], FaceKind::triangles, 12, 3, 0);
   // "usemtl A" finds the first A of the library (red), not the later green one.
   EXPECT_EQ(model.materialOf(model.batches[2]).diffuse, glm::vec3(1, 0, 0));
   EXPECT_EQ(model.materialOf(model.batches[1]).diffuse, glm::vec3(0, 0, 1));
@@ -93,7 +93,7 @@ TEST(ObjReader, MaterialSwitchesInOneGroupSplitBatches) {
 TEST(ObjReader, UnknownMaterialNamesKeepTheCurrentMaterial) {
   const ObjData model = readFixture("usemtl-unknown-keeps-material.obj");
   ASSERT_EQ(model.batches.size(), 1u);
-  expectBatch(model.batches[0], kindTriangles, 0, 9, 1);
+  expectBatch(model.batches[0], FaceKind::triangles, 0, 9, 1);
   EXPECT_EQ(model.materialOf(model.batches[0]).name, "B");
 }
 
@@ -111,10 +111,10 @@ TEST(ObjReader, GroupDefaultReturnsToTheFirstGroupWhichIsEmittedFirst) {
   EXPECT_EQ(model.indexData, indicesUpTo(15));
   // Batches never span groups, even with the same material and kind.
   ASSERT_EQ(model.batches.size(), 4u);
-  expectBatch(model.batches[0], kindTriangles, 0, 6, noMaterial);
-  expectBatch(model.batches[1], kindTriangles, 6, 3, noMaterial);
-  expectBatch(model.batches[2], kindTriangles, 9, 3, noMaterial);
-  expectBatch(model.batches[3], kindTriangles, 12, 3, noMaterial);
+  expectBatch(model.batches[0], FaceKind::triangles, 0, 6, noMaterial);
+  expectBatch(model.batches[1], FaceKind::triangles, 6, 3, noMaterial);
+  expectBatch(model.batches[2], FaceKind::triangles, 9, 3, noMaterial);
+  expectBatch(model.batches[3], FaceKind::triangles, 12, 3, noMaterial);
   // Each face's first index points at its own vertices after the reordering.
   EXPECT_EQ(model.groups[0].faces[1].firstIndex, 3);
   EXPECT_EQ(model.groups[1].faces[0].firstIndex, 6);
@@ -140,23 +140,24 @@ TEST(ObjReader, SeveralMtllibLinesAppendAndAMissingLibraryAddsNothing) {
 
 TEST(ObjReader, LibrariesAreReadFromTheModelsDirectoryThroughTheGivenReader) {
   std::vector<std::string> paths;
-  const LibraryReader recordPath = [&](const std::string& path, std::vector<MaterialData>& list) {
+  const LibraryReader recordPath = [&](const std::string& path) {
     paths.push_back(path);
-    list.emplace_back().name = "Served";
+    std::vector<MaterialData> library(1);
+    library[0].name = "Served";
+    return library;
   };
-  ObjData model;
-  readObjText("mtllib a.mtl\nmtllib   b.mtl  c.mtl  \nmtllib\nusemtl Served\n", model,
-              "Data/Models/", recordPath);
+  ObjData model = readObjText("mtllib a.mtl\nmtllib   b.mtl  c.mtl  \nmtllib\nusemtl Served\n",
+                              "Data/Models/", recordPath);
   EXPECT_EQ(paths, (std::vector<std::string>{"Data/Models/a.mtl", "Data/Models/c.mtl"}));
   EXPECT_EQ(model.materials.size(), 2u);
 
   // A path that would not fit a 260-character buffer is not opened.
   paths.clear();
-  readObjText("mtllib " + std::string(260, 'n') + ".mtl\n", model, "Data/", recordPath);
+  model = readObjText("mtllib " + std::string(260, 'n') + ".mtl\n", "Data/", recordPath);
   EXPECT_TRUE(paths.empty());
 
   // Without a reader, text reading needs no file system.
-  readObjText("mtllib a.mtl\n", model);
+  model = readObjText("mtllib a.mtl\n");
   EXPECT_TRUE(model.materials.empty());
 }
 
@@ -181,10 +182,9 @@ TEST(ObjReader, KeywordsAreCaseSensitiveAndUnknownLinesAreSkipped) {
 }
 
 TEST(ObjReader, KeywordsAreFollowedByAnyBlankAndBlankLinesAreSkipped) {
-  ObjData model;
-  readObjText("\n   \n\t\nv\t1 2 3\n\tv 4 5 6\nv\nvt\t0.5 0.25\nvn\v0 0 1\nvx 7 7 7\nf 1/1/1\t2/1/1 3/1/1\n"
-              "f\t1/1/1 2/1/1 3/1/1\n",
-              model);
+  const ObjData model = readObjText(
+      "\n   \n\t\nv\t1 2 3\n\tv 4 5 6\nv\nvt\t0.5 0.25\nvn\v0 0 1\nvx 7 7 7\nf 1/1/1\t2/1/1 3/1/1\n"
+      "f\t1/1/1 2/1/1 3/1/1\n");
   ASSERT_EQ(model.positions.size(), 3u);
   EXPECT_EQ(model.positions[1], glm::vec3(4, 5, 6));
   EXPECT_EQ(model.positions[2], glm::vec3(0));
@@ -233,12 +233,12 @@ TEST(ObjReader, QuadsAndFansAreTriangulatedAndKeepTheirKindForBatching) {
             (std::vector<float>{0, 1, 1, 0, 1, 0, 0, 1, 1, 0, 1, 0, 0, 0, -1}));
   EXPECT_EQ(vertexAt(model, 14)[1], 0.5f);
   ASSERT_EQ(model.batches.size(), 4u);
-  expectBatch(model.batches[0], kindQuads, 0, 6, noMaterial);
-  expectBatch(model.batches[1], kindFan, 6, 9, noMaterial);
-  expectBatch(model.batches[2], kindTriangles, 15, 3, noMaterial);
-  expectBatch(model.batches[3], kindQuads, 18, 12, noMaterial);
+  expectBatch(model.batches[0], FaceKind::quads, 0, 6, noMaterial);
+  expectBatch(model.batches[1], FaceKind::fan, 6, 9, noMaterial);
+  expectBatch(model.batches[2], FaceKind::triangles, 15, 3, noMaterial);
+  expectBatch(model.batches[3], FaceKind::quads, 18, 12, noMaterial);
   const MeshFace& pentagon = model.groups[0].faces[1];
-  EXPECT_EQ(pentagon.kind, kindFan);
+  EXPECT_EQ(pentagon.kind, FaceKind::fan);
   EXPECT_EQ(pentagon.cornerCount, 5);
   EXPECT_EQ(pentagon.firstIndex, 6);
 }
@@ -252,7 +252,7 @@ TEST(ObjReader, FacesWithABadIndexAreDroppedAndTheRestLoads) {
   EXPECT_EQ(model.indexData, indicesUpTo(6));
   EXPECT_EQ(vertexAt(model, 5), (std::vector<float>{1, 1, 0, 0, 0, 0, 0, 1}));
   ASSERT_EQ(model.batches.size(), 1u);
-  expectBatch(model.batches[0], kindTriangles, 0, 6, noMaterial);
+  expectBatch(model.batches[0], FaceKind::triangles, 0, 6, noMaterial);
 }
 
 TEST(ObjReader, ALineTooLongForTheBufferEndsTheReadKeepingWhatCameBefore) {
@@ -260,22 +260,20 @@ TEST(ObjReader, ALineTooLongForTheBufferEndsTheReadKeepingWhatCameBefore) {
   const std::string tail = "f 1//1 2//1 3//1\nv 5 5 5\n";
   // 4095 characters fit the 4096-character buffer, with LF or CR LF.
   for (const std::string end : {"\n", "\r\n"}) {
-    ObjData model;
-    readObjText(head + "#" + std::string(4094, 'x') + end + tail, model);
+    const ObjData model = readObjText(head + "#" + std::string(4094, 'x') + end + tail);
     EXPECT_EQ(model.vertexCount, 6);
     EXPECT_EQ(model.positions.size(), 4u);
   }
   // 4096 characters end the reading at that line.
-  ObjData model;
-  readObjText(head + "#" + std::string(4095, 'x') + "\n" + tail, model);
+  const ObjData model = readObjText(head + "#" + std::string(4095, 'x') + "\n" + tail);
   EXPECT_EQ(model.vertexCount, 3);
   EXPECT_EQ(model.positions.size(), 3u);
   EXPECT_EQ(model.batches.size(), 1u);
   // The same from a file.
   test::TempDir dir;
-  ObjData fromFile;
-  ASSERT_TRUE(readObjFile(dir.write("long.obj", head + "#" + std::string(5000, 'x') + "\n" + tail),
-                          fromFile));
+  const ObjData fromFile =
+      readObjFile(dir.write("long.obj", head + "#" + std::string(5000, 'x') + "\n" + tail));
+  ASSERT_TRUE(fromFile.opened);
   EXPECT_EQ(fromFile.vertexCount, 3);
 }
 
@@ -288,10 +286,10 @@ TEST(ObjReader, CrLfLinesReadLikeLfLines) {
     crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   }
   dir.write("m.mtl", "newmtl Red\r\nKd 1 0 0\r\nmap_Kd red.png\r\n");
-  ObjData fromLf;
-  ObjData fromCrLf;
-  ASSERT_TRUE(readObjFile(dir.write("lf.obj", lf), fromLf));
-  ASSERT_TRUE(readObjFile(dir.write("crlf.obj", crlf), fromCrLf));
+  const ObjData fromLf = readObjFile(dir.write("lf.obj", lf));
+  const ObjData fromCrLf = readObjFile(dir.write("crlf.obj", crlf));
+  ASSERT_TRUE(fromLf.opened);
+  ASSERT_TRUE(fromCrLf.opened);
   EXPECT_EQ(fromCrLf.vertexData, fromLf.vertexData);
   ASSERT_EQ(fromCrLf.batches.size(), 1u);
   EXPECT_EQ(fromCrLf.batches[0].material, 0);
@@ -300,24 +298,26 @@ TEST(ObjReader, CrLfLinesReadLikeLfLines) {
   EXPECT_EQ(fromCrLf.materials.at(0).diffuseMap, "red.png");
 }
 
-TEST(ObjReader, AFileThatCannotBeOpenedChangesOnlyThePath) {
+TEST(ObjReader, AFileThatCannotBeOpenedGivesOnlyItsPath) {
+  for (const std::string& path : {fixtures + "absent.obj", fixtures}) {
+    const ObjData model = readObjFile(path);
+    EXPECT_FALSE(model.opened) << path;
+    EXPECT_EQ(model.path, path);
+    EXPECT_EQ(model.vertexCount, 0);
+    EXPECT_TRUE(model.groups.empty());
+  }
+  // Reading a model's own path (a reference into it) reads that file.
   ObjData model = readFixture("triangles-v-vt-vn.obj");
-  EXPECT_FALSE(readObjFile(fixtures + "absent.obj", model));
-  EXPECT_EQ(model.path, fixtures + "absent.obj");
-  EXPECT_EQ(model.vertexCount, 6);
-  EXPECT_FALSE(readObjFile(fixtures, model));
-  EXPECT_EQ(model.vertexCount, 6);
-  // Reading again replaces everything, also when the path is the model's own.
   model.path = fixtures + "point-cloud-positions-only.obj";
-  ASSERT_TRUE(readObjFile(model.path, model));
+  model = readObjFile(model.path);
+  EXPECT_TRUE(model.opened);
   EXPECT_TRUE(model.isPointCloud);
   EXPECT_EQ(model.vertexCount, 0);
   EXPECT_TRUE(model.vertexData.empty());
 }
 
 TEST(ObjReader, ValuesMissingFromRecordLinesReadAsZero) {
-  ObjData model;
-  readObjText("v 1\nv 1 2 3 4\nv\nvt 0.5\nvn 0 1\n", model);
+  const ObjData model = readObjText("v 1\nv 1 2 3 4\nv\nvt 0.5\nvn 0 1\n");
   ASSERT_EQ(model.positions.size(), 3u);
   EXPECT_EQ(model.positions[0], glm::vec3(1, 0, 0));
   EXPECT_EQ(model.positions[1], glm::vec3(1, 2, 3));

@@ -228,27 +228,5 @@ TEST_F(TextureRegistryTest, OverlongPathsAreNotOpenedAndTheMessageIsCut) {
   EXPECT_EQ(errors.messages(), Messages{full.substr(0, 255)});
 }
 
-TEST(DevilInitialisation, AnOldVersionIsRefusedWithItsMessage) {
-  test::ErrorRecorder errors;
-  EXPECT_FALSE(initializeDevil(177));
-  EXPECT_EQ(errors.messages(), Messages{"Initialization of DevIL failed!"});
-  errors.clear();
-  EXPECT_TRUE(initializeDevil(178));
-  EXPECT_TRUE(errors.messages().empty());
-}
-
-TEST(DecodeImage, AFailureLeavesNoPixelsOfAnEarlierPicture) {
-  ASSERT_TRUE(initializeDevil());
-  test::TempDir dir;
-  DecodedImage image;
-  ASSERT_EQ(decodeImage(dir.write("a.png", solidPng(3, 2, {1, 1, 1, 1})), image),
-            DecodeStatus::decoded);
-  EXPECT_EQ(image.width, 3);
-  EXPECT_EQ(image.pixels.size(), 24u);
-  EXPECT_EQ(decodeImage(dir.file("missing.png"), image), DecodeStatus::loadFailed);
-  EXPECT_EQ(image.width, 0);
-  EXPECT_TRUE(image.pixels.empty());
-}
-
 }  // namespace
 }  // namespace tessaly::assets

@@ -23,6 +23,7 @@
 #include "tests/content/picture_file.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_windows.h"
 #include "tools/capture/capture_frames.h"
 #include "tools/capture/image.h"
 
@@ -86,8 +87,7 @@ bool updating() {
 class GoldenFrames : public testing::TestWithParam<GoldenFrame> {
  protected:
   static void SetUpTestSuite() {
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
+    if (!haveDisplay()) {
       return;
     }
     production_ = new ScopedWorkingDirectory(TESSALY_BINARY_DIR);

@@ -55,9 +55,10 @@ TEST_F(Show, EveryTrackHasKeysInOrderAndAllFourInterpolationsOccur) {
     const sync::SyncTrack* track = device_->getTrack(name);
     ASSERT_EQ(track->keyCount(), count);
     for (std::size_t i = 0; i < track->keys().size(); ++i) {
-      ASSERT_GE(track->keys()[i].type, 0);
-      ASSERT_LE(track->keys()[i].type, 3);
-      types.insert(track->keys()[i].type);
+      const int type = static_cast<int>(track->keys()[i].type);
+      ASSERT_GE(type, 0);
+      ASSERT_LE(type, 3);
+      types.insert(type);
       if (i > 0) {
         ASSERT_LT(track->keys()[i - 1].row, track->keys()[i].row);
       }

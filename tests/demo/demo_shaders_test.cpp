@@ -78,7 +78,7 @@ void expectLitModelDefaults(const ShaderProgram& program) {
   }
 }
 
-TEST_F(DemoShadersTest, BuildsAllSevenInOrderWithTheirStartUpValuesAndLeavesNoProgramCurrent) {
+TEST_F(DemoShadersTest, BuildsAllSevenWithTheirStartUpValuesAndLeavesNoProgramCurrent) {
   TESSALY_REQUIRE_GL(context);
   ASSERT_TRUE(load());
   EXPECT_TRUE(errors.messages().empty());
@@ -86,17 +86,12 @@ TEST_F(DemoShadersTest, BuildsAllSevenInOrderWithTheirStartUpValuesAndLeavesNoPr
   glGetIntegerv(GL_CURRENT_PROGRAM, &current);
   EXPECT_EQ(current, 0);
 
-  // Built in this order, so their GL names ascend.
-  const ShaderProgram* built[] = {shaders.normalMapShader.get(), shaders.distortShader.get(),
-                                  shaders.sineShader.get(),      shaders.overlayShader.get(),
-                                  shaders.modelShader.get(),     shaders.lambertShader.get(),
-                                  shaders.particleShader.get()};
-  for (std::size_t i = 0; i < 7; ++i) {
-    ASSERT_NE(built[i], nullptr);
-    EXPECT_TRUE(built[i]->isCompiled());
-    if (i > 0) {
-      EXPECT_GT(built[i]->program(), built[i - 1]->program());
-    }
+  for (const ShaderProgram* program :
+       {shaders.normalMapShader.get(), shaders.distortShader.get(), shaders.sineShader.get(),
+        shaders.overlayShader.get(), shaders.modelShader.get(), shaders.lambertShader.get(),
+        shaders.particleShader.get()}) {
+    ASSERT_NE(program, nullptr);
+    EXPECT_TRUE(program->isCompiled());
   }
 
   expectLitModelDefaults(*shaders.normalMapShader);
@@ -155,6 +150,28 @@ TEST_F(DemoShadersTest, ABrokenFragmentShaderStopsTheSetWithItsProgramsMessage) 
     EXPECT_FALSE(load()) << file;
     EXPECT_EQ(errors.messages(), std::vector<std::string>{message}) << file;
   }
+}
+
+TEST_F(DemoShadersTest, AllSevenAreBuiltInTheirOrderBeforeAnyIsChecked) {
+  TESSALY_REQUIRE_GL(context);
+  // Each compiler log names its file as the program is built, so with every
+  // fragment shader broken the log lists the files in build order.
+  const char* buildOrder[] = {"NormalMap", "Distort", "test", "Overlay",
+                              "Model",     "Lambert", "Particles"};
+  for (const char* file : buildOrder) {
+    breakShader(file);
+  }
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(loadDemoShaders(shaders, 1366, 768));
+  const std::string log = testing::internal::GetCapturedStderr();
+  std::size_t previous = 0;
+  for (const char* file : buildOrder) {
+    const std::size_t at = log.find(std::string("Data/Shaders/") + file + ".frag");
+    ASSERT_NE(at, std::string::npos) << file << " is missing from the log:\n" << log;
+    EXPECT_GE(at, previous) << file << " was built out of order:\n" << log;
+    previous = at;
+  }
+  EXPECT_EQ(errors.messages(), std::vector<std::string>{"Error compiling normalMapShader"});
 }
 
 TEST_F(DemoShadersTest, OnlyTheFirstFailureInCheckOrderIsReported) {

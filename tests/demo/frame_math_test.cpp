@@ -82,8 +82,9 @@ TEST(FrameTracks, SamplesTheSixteenUsedTracksIntoTheirFields) {
 TEST(FrameTracks, ReadsTheFrameInputsAtTheRowAsFloats) {
   // An interpolated value a hair above 2 is stored as the float 2 and so
   // selects scene 2; a missing handle reads 0.
-  sync::SyncTrack scene{"scene.num", {{0, 2.0f, 1}, {10, 3.0f, 0}}};
-  sync::SyncTrack fov{"fov", {{0, 45.0f, 0}}};
+  sync::SyncTrack scene{"scene.num",
+                        {{0, 2.0f, sync::KeyType::linear}, {10, 3.0f, sync::KeyType::step}}};
+  sync::SyncTrack fov{"fov", {{0, 45.0f, sync::KeyType::step}}};
   demo::FrameInputs inputs;
   inputs.tracks[demo::sceneNum] = &scene;
   inputs.tracks[demo::fov] = &fov;
@@ -318,8 +319,9 @@ TEST(SceneChoice, OverlaysBelongToTheirScene) {
 }
 
 TEST(FrameMath, AFrameAllocatesNothing) {
-  sync::SyncTrack scene{"scene.num", {{0, 2.0f, 0}}};
-  sync::SyncTrack fov{"fov", {{0, 40.0f, 1}, {100, 60.0f, 0}}};
+  sync::SyncTrack scene{"scene.num", {{0, 2.0f, sync::KeyType::step}}};
+  sync::SyncTrack fov{"fov",
+                      {{0, 40.0f, sync::KeyType::linear}, {100, 60.0f, sync::KeyType::step}}};
   demo::FrameInputs inputs;
   inputs.tracks[demo::sceneNum] = &scene;
   inputs.tracks[demo::fov] = &fov;

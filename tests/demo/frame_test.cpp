@@ -139,22 +139,24 @@ class FrameTest : public testing::Test {
     assets.addTexture("Success.png", {0, 0, 200, 255});
     assets.addTexture("Next.png", {200, 200, 0, 255});
     // Each scene's curve lies elsewhere, so a wrong curve shows in "V".
-    assets.maya.loadText(test::curveText({0, 0, 20}), "Data/Maya/CamCurve.ma");
-    assets.maya.loadText(test::curveText({0, 2, 22}), "Data/Maya/CamCurve2.ma");
-    assets.maya.loadText(test::curveText({0, 4, 24}), "Data/Maya/CamCurve3.ma");
-    assets.maya.loadText(test::curveText({0, 6, 26}), "Data/Maya/CamCurve4.ma");
+    assets.maya.add(assets::readMayaText(test::curveText({0, 0, 20}), "Data/Maya/CamCurve.ma"));
+    assets.maya.add(assets::readMayaText(test::curveText({0, 2, 22}), "Data/Maya/CamCurve2.ma"));
+    assets.maya.add(assets::readMayaText(test::curveText({0, 4, 24}), "Data/Maya/CamCurve3.ma"));
+    assets.maya.add(assets::readMayaText(test::curveText({0, 6, 26}), "Data/Maya/CamCurve4.ma"));
     errors.clear();
   }
 
   void loadLights() {
-    assets.maya.loadText(test::lightText("ambientLight", {0, 10, 0}, {0.25f, 0.5f, 0.75f}, 0.6f),
-                         "Data/Maya/AmbientLight.ma");
-    assets.maya.loadText(test::lightText("pointLight", {1, 2, 3}, {1, 0.5f, 0.25f}, 2.5f),
-                         "Data/Maya/Light1.ma");
-    assets.maya.loadText(test::lightText("pointLight", {-4, 5, -6}, {0.5f, 1, 0.5f}, 1.5f),
-                         "Data/Maya/Light2.ma");
-    assets.maya.loadText(test::lightText("pointLight", {7, -8, 9}, {0.125f, 0.25f, 1}, 0.5f),
-                         "Data/Maya/Light3.ma");
+    assets.maya.add(assets::readMayaText(
+        test::lightText("ambientLight", {0, 10, 0}, {0.25f, 0.5f, 0.75f}, 0.6f),
+        "Data/Maya/AmbientLight.ma"));
+    assets.maya.add(assets::readMayaText(
+        test::lightText("pointLight", {1, 2, 3}, {1, 0.5f, 0.25f}, 2.5f), "Data/Maya/Light1.ma"));
+    assets.maya.add(assets::readMayaText(
+        test::lightText("pointLight", {-4, 5, -6}, {0.5f, 1, 0.5f}, 1.5f), "Data/Maya/Light2.ma"));
+    assets.maya.add(
+        assets::readMayaText(test::lightText("pointLight", {7, -8, 9}, {0.125f, 0.25f, 1}, 0.5f),
+                             "Data/Maya/Light3.ma"));
   }
 
   // The camera the frame should have used for `scene`.

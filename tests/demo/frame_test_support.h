@@ -50,7 +50,7 @@ class ConstantTracks {
   ConstantTracks(const ConstantTracks&) = delete;
   ConstantTracks& operator=(const ConstantTracks&) = delete;
 
-  void set(demo::TrackIndex track, float value) { tracks_[track].setKeys({{0, value, 0}}); }
+  void set(demo::TrackIndex track, float value) { tracks_[track].setKeys({{0, value, sync::KeyType::step}}); }
 
   demo::FrameInputs inputs;
 

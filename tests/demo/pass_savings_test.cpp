@@ -10,10 +10,10 @@
 #include "app/show.h"
 #include "tools/capture/capture_frames.h"
 #include "platform/error_box.h"
+#include "tests/support/x_windows.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,11 +22,6 @@ namespace tessaly::render {
 namespace {
 
 const std::string productionFolder = TESSALY_BINARY_DIR;
-
-bool haveDisplay() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-}
 
 struct Configuration {
   int width;
@@ -64,10 +59,10 @@ std::string firstDifference(const capture::Image& a, const capture::Image& b) {
 class PassSavingsTest : public testing::TestWithParam<Configuration> {
  protected:
   void SetUp() override {
-    if (!haveDisplay()) GTEST_SKIP() << "needs a display";
-    if (!std::filesystem::is_directory(productionFolder + "/Data")) {
-      GTEST_SKIP() << "the production is not built into " << productionFolder << "/Data";
-    }
+    TESSALY_REQUIRE_DISPLAY();
+    // Building this test builds the production first.
+    ASSERT_TRUE(std::filesystem::is_directory(productionFolder + "/Data"))
+        << "the production is not built into " << productionFolder << "/Data";
   }
 };
 

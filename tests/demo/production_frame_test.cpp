@@ -7,11 +7,11 @@
 #include "app/window.h"
 #include "platform/error_box.h"
 #include "tests/demo/allocation_counter.h"
+#include "tests/support/x_windows.h"
 #include "tools/capture/capture_frames.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -21,11 +21,10 @@ namespace {
 const std::string productionFolder = TESSALY_BINARY_DIR;
 
 TEST(ProductionFrame, EveryKindOfFrameAllocatesNothing) {
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || *display == '\0') GTEST_SKIP() << "needs a display";
-  if (!std::filesystem::is_directory(productionFolder + "/Data")) {
-    GTEST_SKIP() << "the production is not built into " << productionFolder << "/Data";
-  }
+  TESSALY_REQUIRE_DISPLAY();
+  // Building this test builds the production first.
+  ASSERT_TRUE(std::filesystem::is_directory(productionFolder + "/Data"))
+      << "the production is not built into " << productionFolder << "/Data";
   std::filesystem::current_path(productionFolder);
   platform::setErrorSink(platform::printErrorOnly);
   capture::FrameCapture capture;

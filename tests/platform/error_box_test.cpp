@@ -1,5 +1,6 @@
 #include "platform/error_box.h"
 #include "tests/support/error_recorder.h"
+#include "tests/support/scoped_env.h"
 
 #include <gtest/gtest.h>
 
@@ -33,16 +34,14 @@ TEST(ShowErrorBox, ReachesTheInstalledSinkInOrderFromAnyThread) {
 }
 
 TEST(ShowErrorBox, WithoutADisplayTheDefaultSinkOnlyPrints) {
-  // Unset DISPLAY so the default sink cannot block on a box nobody closes.
-  const char* display = std::getenv("DISPLAY");
-  const std::string saved = display != nullptr ? display : "";
-  unsetenv("DISPLAY");
-  unsetenv("WAYLAND_DISPLAY");
-  testing::internal::CaptureStderr();
-  showErrorBox("Unable to initialize GLFW!");
-  const std::string err = testing::internal::GetCapturedStderr();
-  if (display != nullptr) {
-    setenv("DISPLAY", saved.c_str(), 1);
+  // Without DISPLAY the default sink cannot block on a box nobody closes.
+  std::string err;
+  {
+    test::ScopedEnvironmentVariable noX("DISPLAY");
+    test::ScopedEnvironmentVariable noWayland("WAYLAND_DISPLAY");
+    testing::internal::CaptureStderr();
+    showErrorBox("Unable to initialize GLFW!");
+    err = testing::internal::GetCapturedStderr();
   }
   EXPECT_EQ(err, "ERROR: Unable to initialize GLFW!\n");
 }

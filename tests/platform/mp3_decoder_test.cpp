@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <span>
+#include <string>
 
 namespace tessaly::platform {
 namespace {
@@ -82,6 +85,31 @@ TEST_F(Mp3Decoder, FilesWithoutDecodableAudioGiveNothingAndACutFileKeepsItsStart
   ASSERT_TRUE(half.has_value());
   EXPECT_GT(half->frames(), 10000u);
   EXPECT_LT(half->frames(), 44100u);
+}
+
+TEST_F(Mp3Decoder, BytesInMemoryDecodeExactlyLikeTheirFile) {
+  const std::string good = test::makeToneMp3(dir.path(), "memory", {.seconds = 1.0});
+  ASSERT_FALSE(good.empty());
+  const std::string bytes = test::readFile(good);
+  auto span = [](const std::string& text) {
+    return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                         text.size());
+  };
+  // Whole, cut in the middle, cut inside the first frame, and not MP3 at all.
+  for (const std::string& input : {bytes, bytes.substr(0, bytes.size() / 2), bytes.substr(0, 300),
+                                   std::string(2000, 'a'), std::string()}) {
+    SCOPED_TRACE(input.size());
+    const std::optional<PcmSound> fromFile = decodeMp3File(dir.write("input.mp3", input));
+    const std::optional<PcmSound> fromMemory = decodeMp3(span(input));
+    ASSERT_EQ(fromMemory.has_value(), fromFile.has_value());
+    if (fromFile) {
+      EXPECT_EQ(fromMemory->rate, fromFile->rate);
+      EXPECT_TRUE(fromMemory->samples == fromFile->samples);
+    }
+  }
+  const std::optional<PcmSound> whole = decodeMp3(span(bytes));
+  ASSERT_TRUE(whole.has_value());
+  EXPECT_EQ(whole->frames(), 44100u) << "encoder delay and padding removed";
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-#include "platform/display_modes.h"
 #include "platform/setup_window.h"
 
 #include <gtest/gtest.h>
@@ -62,12 +61,6 @@ TEST(SetupWindowLayout, PlacesTheTemplateAtAn8PointFontsBaseUnits) {
   EXPECT_EQ(dialogUnitsToPixelsX(1), 2);  // 1.5
   EXPECT_EQ(dialogUnitsToPixelsY(4), 7);  // 6.5
   EXPECT_EQ(dialogUnitsToPixelsY(0), 0);
-}
-
-TEST(DisplayModes, CountEightBitsEachAsThe32BitPixel) {
-  EXPECT_EQ(bitsPerPixel(8, 8, 8), 32);
-  EXPECT_EQ(bitsPerPixel(5, 6, 5), 16);
-  EXPECT_EQ(bitsPerPixel(10, 10, 10), 30);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "tests/support/gl_context.h"
 
 #include "render/gl.h"
+#include "tests/support/x_windows.h"
 
 #include <GLFW/glfw3.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 namespace tessaly::test {
@@ -16,8 +16,7 @@ namespace {
 // EAGAIN while the server's backlog is full); try again before giving up.
 // Without a display there is nothing to wait for.
 bool initGlfwPatiently() {
-  const char* display = std::getenv("DISPLAY");
-  const int attempts = (display != nullptr && *display != '\0') ? 100 : 1;
+  const int attempts = haveDisplay() ? 100 : 1;
   for (int attempt = 0; attempt < attempts; ++attempt) {
     if (glfwInit() == GLFW_TRUE) {
       return true;

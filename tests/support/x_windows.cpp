@@ -138,9 +138,13 @@ WindowTurn::~WindowTurn() {
   }
 }
 
-bool haveXDisplay() {
+bool haveDisplay() {
   const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0' && XDisplay().succeeds("xdotool getmouselocation");
+  return display != nullptr && *display != '\0';
+}
+
+bool haveXDisplay() {
+  return haveDisplay() && XDisplay().succeeds("xdotool getmouselocation");
 }
 
 }  // namespace tessaly::test

@@ -89,7 +89,20 @@ class WindowTurn {
   int fd_ = -1;
 };
 
+// True when the test inherited a display: DISPLAY is set and not empty.
+bool haveDisplay();
+
 // True when the test inherited an X display and xdotool works on it.
 bool haveXDisplay();
 
 }  // namespace tessaly::test
+
+// Fails the current test with the reason when it inherited no display, so a
+// binary run directly on a machine without one does not pass by skipping.
+#define TESSALY_REQUIRE_DISPLAY()                                                   \
+  do {                                                                              \
+    if (!::tessaly::test::haveDisplay()) {                                          \
+      GTEST_FAIL() << "needs a display (DISPLAY is not set): run it under xvfb-run " \
+                      "-a, or through scripts/run-tests";                            \
+    }                                                                               \
+  } while (false)

@@ -1,4 +1,5 @@
 #include "sync/sync_track.h"
+#include "sync/sync_track_detail.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -15,25 +16,46 @@ namespace {
 
 const std::string fixtures = std::string(TESSALY_SOURCE_DIR) + "/tests/sync/data";
 
-// The bytes of a track file: little-endian count, then row, value, type.
-std::string trackBytes(const std::vector<SyncKey>& keys, std::int32_t count = -1) {
+// A key with its type as the number the file stores, so that tables can
+// hold any byte, not only the four known types.
+struct Key {
+  std::int32_t row;
+  float value;
+  std::int32_t type;
+};
+
+std::vector<SyncKey> keysOf(const std::vector<Key>& keys) {
+  std::vector<SyncKey> result;
+  for (const Key& key : keys) {
+    result.push_back({key.row, key.value, static_cast<KeyType>(key.type)});
+  }
+  return result;
+}
+
+// The bytes of a track file, built in the file's byte order whatever the
+// host's: little-endian count, then per key row, value bits and type byte.
+std::string trackBytes(const std::vector<Key>& keys, std::int32_t count = -1) {
   std::string bytes;
-  auto put = [&](const void* data, std::size_t size) {
-    bytes.append(static_cast<const char*>(data), size);
+  auto put32 = [&](std::uint32_t word) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      bytes.push_back(static_cast<char>((word >> shift) & 0xFFu));
+    }
   };
   const std::int32_t n = count >= 0 ? count : static_cast<std::int32_t>(keys.size());
-  put(&n, 4);
-  for (const SyncKey& key : keys) {
-    put(&key.row, 4);
-    put(&key.value, 4);
-    const auto type = static_cast<std::int8_t>(key.type);
-    put(&type, 1);
+  put32(static_cast<std::uint32_t>(n));
+  for (const Key& key : keys) {
+    put32(static_cast<std::uint32_t>(key.row));
+    std::uint32_t valueBits = 0;
+    std::memcpy(&valueBits, &key.value, sizeof valueBits);
+    put32(valueBits);
+    bytes.push_back(static_cast<char>(static_cast<std::int8_t>(key.type)));
   }
   return bytes;
 }
 
-SyncTrack trackOf(std::vector<SyncKey> keys) {
-  return SyncTrack("test", std::move(keys));
+
+SyncTrack trackOf(const std::vector<Key>& keys) {
+  return SyncTrack("test", keysOf(keys));
 }
 
 struct DeviceDeleter {
@@ -129,7 +151,7 @@ TEST(SyncTrackValue, UnknownTypesZeroTheirSpanOnly) {
 }
 
 TEST(SyncTrackValue, BinarySearchFindsTheSpanInALongTrack) {
-  std::vector<SyncKey> keys;
+  std::vector<Key> keys;
   for (std::int32_t i = 0; i < 1000; ++i) {
     keys.push_back({i * 3, static_cast<float>(i), 1});
   }
@@ -156,16 +178,31 @@ TEST(SyncTrackValue, KeysOnTheSameRowFollowTheBinarySearchAndStayFinite) {
 // --- Files ------------------------------------------------------------------
 
 TEST(SyncTrackFile, ReadsKeysLittleEndianWithTheTypeSignExtended) {
-  const std::vector<SyncKey> keys = readTrackBytes(
+  // The first key spelled out byte by byte: count 1, row -16, -2.5f, type 3.
+  const std::string oneKey("\x01\x00\x00\x00"
+                           "\xF0\xFF\xFF\xFF"
+                           "\x00\x00\x20\xC0"
+                           "\x03",
+                           13);
+  const TrackData spelled = readTrackBytes(oneKey);
+  ASSERT_EQ(spelled.keys.size(), 1u);
+  EXPECT_EQ(spelled.keys[0].row, -16);
+  EXPECT_EQ(spelled.keys[0].value, -2.5f);
+  EXPECT_EQ(spelled.keys[0].type, KeyType::ramp);
+
+  const TrackData track = readTrackBytes(
       trackBytes({{-16, -2.5f, 1}, {16, 2.5f, -1}, {0x12345678, 1e-30f, 127}, {1, 0.0f, -128}}));
+  EXPECT_TRUE(track.opened);
+  const std::vector<SyncKey>& keys = track.keys;
   ASSERT_EQ(keys.size(), 4u);
   EXPECT_EQ(keys[0].row, -16);
   EXPECT_EQ(keys[0].value, -2.5f);
-  EXPECT_EQ(keys[1].type, -1);
+  EXPECT_EQ(keys[0].type, KeyType::linear);
+  EXPECT_EQ(keys[1].type, static_cast<KeyType>(-1));
   EXPECT_EQ(keys[2].row, 0x12345678);
   EXPECT_EQ(keys[2].value, 1e-30f);
-  EXPECT_EQ(keys[2].type, 127);
-  EXPECT_EQ(keys[3].type, -128);
+  EXPECT_EQ(keys[2].type, static_cast<KeyType>(127));
+  EXPECT_EQ(keys[3].type, static_cast<KeyType>(-128));
 }
 
 TEST(SyncTrackFile, KeepsOnlyTheKeysTheFileHolds) {
@@ -176,11 +213,13 @@ TEST(SyncTrackFile, KeepsOnlyTheKeysTheFileHolds) {
   for (const Case& c : {Case{"sync_truncated.track", 2}, Case{"sync_oversized-count.track", 2},
                         Case{"sync_negative-count.track", 0}, Case{"sync_no-count.track", 0},
                         Case{"sync_empty.track", 0}, Case{"sync_trailing-bytes.track", 2}}) {
-    std::vector<SyncKey> keys;
-    ASSERT_TRUE(readTrackFile((fixtures + "/" + c.file).c_str(), keys)) << c.file;
+    const TrackData fromFile = readTrackFile(fixtures + "/" + c.file);
+    ASSERT_TRUE(fromFile.opened) << c.file;
+    const std::vector<SyncKey>& keys = fromFile.keys;
     EXPECT_EQ(keys.size(), c.keys) << c.file;
     // The same bytes in memory read the same.
-    const std::vector<SyncKey> fromBytes = readTrackBytes(test::readFile(fixtures + "/" + c.file));
+    const std::vector<SyncKey> fromBytes =
+        readTrackBytes(test::readFile(fixtures + "/" + c.file)).keys;
     ASSERT_EQ(fromBytes.size(), keys.size()) << c.file;
     for (std::size_t i = 0; i < keys.size(); ++i) {
       EXPECT_EQ(fromBytes[i].row, keys[i].row);
@@ -188,9 +227,9 @@ TEST(SyncTrackFile, KeepsOnlyTheKeysTheFileHolds) {
       EXPECT_EQ(fromBytes[i].type, keys[i].type);
     }
   }
-  std::vector<SyncKey> keys{{1, 1.0f, 1}};
-  EXPECT_FALSE(readTrackFile((fixtures + "/absent.track").c_str(), keys));
-  EXPECT_TRUE(keys.empty());
+  const TrackData absent = readTrackFile(fixtures + "/absent.track");
+  EXPECT_FALSE(absent.opened);
+  EXPECT_TRUE(absent.keys.empty());
 }
 
 // --- Device -----------------------------------------------------------------
@@ -235,10 +274,11 @@ std::FILE* countingOpen(const char* path, const char* mode) {
 }
 
 TEST(SyncDevice, TheSameNameTwiceIsTheSameTrackReadOnce) {
-  DevicePtr device = fixtureDevice();
+  detail::TrackFiles files;
+  files.open = countingOpen;
+  DevicePtr device(detail::SyncDeviceAccess::create((fixtures + "/sync").c_str(), files));
   openCount = 0;
   openedPaths.clear();
-  device->open = countingOpen;
   SyncTrack* first = device->getTrack("fov");
   SyncTrack* again = device->getTrack("fov");
   EXPECT_EQ(first, again);
@@ -257,9 +297,10 @@ TEST(SyncDevice, APathLongerThan259CharactersIsNotOpened) {
   const std::string tooLong(260 - fixed, 'b');
   dir.write("sync_" + fits + ".track", trackBytes({{0, 1.0f, 0}}));
   dir.write("sync_" + tooLong + ".track", trackBytes({{0, 1.0f, 0}}));
-  DevicePtr device(SyncDevice::create(base.c_str()));
+  detail::TrackFiles files;
+  files.open = countingOpen;
+  DevicePtr device(detail::SyncDeviceAccess::create(base.c_str(), files));
   openCount = 0;
-  device->open = countingOpen;
   EXPECT_EQ(device->getTrack(fits.c_str())->keyCount(), 1);
   EXPECT_EQ(device->getTrack(tooLong.c_str())->keyCount(), 0);
   EXPECT_EQ(openCount, 1);
@@ -281,9 +322,10 @@ int countingClose(std::FILE* file) {
 }
 
 TEST(SyncDevice, LoadsThroughItsFileFunctionsAndClosesWhatItOpened) {
-  DevicePtr device = fixtureDevice();
-  device->read = failingRead;
-  device->close = countingClose;
+  detail::TrackFiles files;
+  files.read = failingRead;
+  files.close = countingClose;
+  DevicePtr device(detail::SyncDeviceAccess::create((fixtures + "/sync").c_str(), files));
   closeCount = 0;
   readBudget = 1 + 3 + 2;  // the count, one key, then half of the next
   SyncTrack* track = device->getTrack("campath.pos");

@@ -5,6 +5,7 @@
 // mistake), write nothing on stdout, and show no crash or sanitizer report.
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -140,11 +141,6 @@ std::string judge(const BadInput& row, const fs::path& folder, std::optional<int
     if (err.find(crash) != std::string::npos) problems << "stderr shows '" << crash << "'; ";
   }
   return problems.str();
-}
-
-bool haveDisplay() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
 }
 
 TEST(ToolsOnBadInput, SayWhatIsWrongInOneLineAndEndWithOneOrTwo) {

@@ -1,4 +1,5 @@
 #include "watch/data_watcher.h"
+#include "assets/path_limit.h"
 #include "platform/error_box.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/temp_dir.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -100,12 +102,12 @@ TEST(DataWatcher, AMissingDataShowsTheMessageOnceFromItsThreadAndEnds) {
 TEST(DataWatcher, ADirectoryPathLongerThan259CharactersIsNotOpened) {
   test::TempDir folder;
   fs::path deep = folder.path();
-  while (deep.string().size() + 5 <= maxWatchedDirectoryLength) {
+  while (deep.string().size() + 5 <= assets::maxPathLength) {
     deep /= std::string(40, 'd');
   }
   fs::create_directories(deep / "Data");
   const std::string data = (deep / "Data").string();
-  ASSERT_GT(data.size(), maxWatchedDirectoryLength);
+  ASSERT_GT(data.size(), assets::maxPathLength);
 
   test::ErrorRecorder errors;
   DataWatcher watcher(data);
@@ -117,6 +119,7 @@ TEST(DataWatcher, ADirectoryPathLongerThan259CharactersIsNotOpened) {
 TEST(DataWatcher, ManyChangesAtOnceNeverCrashAndTheListStaysBounded) {
   test::TempDir folder;
   fs::create_directories(folder.path() / "Data/Textures");
+  test::ErrorRecorder errors;
   DataWatcher watcher(folder.file("Data"));
   watcher.start();
   ASSERT_EQ(watcher.waitWhileStarting(10s), DataWatcher::State::watching);
@@ -132,17 +135,43 @@ TEST(DataWatcher, ManyChangesAtOnceNeverCrashAndTheListStaysBounded) {
     return contains(list, last) || watcher.state() == DataWatcher::State::stopped;
   };
   const std::vector<std::string> names = waitForList(watcher, finished);
-  EXPECT_TRUE(finished(names));
+  ASSERT_TRUE(finished(names)) << "neither the last file nor an overflow within ten seconds";
+
+  // Either way the list holds only names of files written, whole, in the
+  // order they were written, and nothing was said: an overflow ends the
+  // watching silently.
+  ASSERT_FALSE(names.empty());
   EXPECT_LE(names.size(), maxChangedFiles);
-  if (watcher.state() != DataWatcher::State::stopped) {
+  int previous = -1;
+  for (const std::string& name : names) {
+    ASSERT_TRUE(name.size() > 1 && name[0] == 't') << "not a name that was written: " << name;
+    int index = -1;
+    const auto parsed = std::from_chars(name.data() + 1, name.data() + name.size(), index);
+    ASSERT_EQ(name, "t" + std::to_string(index) + ".png") << "not a name that was written";
+    ASSERT_EQ(parsed.ec, std::errc());
+    ASSERT_GE(index, previous) << name << " arrived after t" << previous << ".png";
+    previous = index;
+  }
+  EXPECT_TRUE(errors.messages().empty());
+
+  if (watcher.state() == DataWatcher::State::stopped) {
+    // Ended by the overflow: nothing written afterwards is recorded.
+    folder.write("Data/After.png", "x");
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(contains(watcher.changedFiles(), "After.png"));
+  } else {
+    // Took the flood: the list is full and the watching goes on.
     EXPECT_EQ(names.size(), maxChangedFiles);
-    // Still watching after the flood.
+    EXPECT_EQ(names.back(), last);
     folder.write("Data/After.png", "x");
     EXPECT_TRUE(contains(waitForList(watcher, [](const auto& list) {
                            return contains(list, "After.png");
                          }),
                          "After.png"));
   }
+  // The thread ends before its folder goes.
+  watcher.stop();
+  EXPECT_TRUE(watcher.waitUntilStopped(10s));
 }
 
 TEST(StartDataWatcher, WatchesDataInTheCurrentDirectory) {
@@ -157,6 +186,9 @@ TEST(StartDataWatcher, WatchesDataInTheCurrentDirectory) {
   folder.write("Data/Seen.png", "x");
   EXPECT_TRUE(contains(waitForList(*watcher, [](const auto& list) { return contains(list, "Seen.png"); }),
                        "Seen.png"));
+  // The thread ends before its folder goes.
+  watcher->stop();
+  EXPECT_TRUE(watcher->waitUntilStopped(10s));
 }
 
 }  // namespace

@@ -26,17 +26,6 @@ std::uint8_t toByte(float value) {
 Image::Image(int w, int h, glm::vec4 fill)
     : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, fill) {}
 
-glm::vec4 Image::sample(float x, float y) const {
-  x = std::clamp(x, 0.0f, static_cast<float>(width - 1));
-  y = std::clamp(y, 0.0f, static_cast<float>(height - 1));
-  const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
-  const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
-  const float fx = x - x0, fy = y - y0;
-  const glm::vec4 top = at(x0, y0) * (1.0f - fx) + at(x1, y0) * fx;
-  const glm::vec4 bottom = at(x0, y1) * (1.0f - fx) + at(x1, y1) * fx;
-  return top * (1.0f - fy) + bottom * fy;
-}
-
 std::vector<std::uint8_t> toBytes(const Image& image) {
   std::vector<std::uint8_t> bytes;
   bytes.reserve(image.pixels.size() * 4);
@@ -127,10 +116,6 @@ glm::vec3 mix3(glm::vec3 a, glm::vec3 b, float t) { return a + (b - a) * t; }
 float smoothstep(float edge0, float edge1, float x) {
   const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
   return t * t * (3.0f - 2.0f * t);
-}
-
-glm::vec3 rgb(int r, int g, int b) {
-  return glm::vec3(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b)) / 255.0f;
 }
 
 }  // namespace tessaly::content

@@ -22,8 +22,6 @@ struct Image {
   const glm::vec4& at(int x, int y) const {
     return pixels[static_cast<std::size_t>(y) * width + x];
   }
-  // Bilinear sample with edge clamping, x and y in pixels.
-  glm::vec4 sample(float x, float y) const;
 };
 
 // 8-bit RGBA bytes, rounded and clamped.
@@ -51,7 +49,5 @@ Field blur(const Field& field, int radius, bool wrap);
 
 glm::vec3 mix3(glm::vec3 a, glm::vec3 b, float t);
 float smoothstep(float edge0, float edge1, float x);
-// A colour from "#rrggbb"-style components 0..255.
-glm::vec3 rgb(int r, int g, int b);
 
 }  // namespace tessaly::content

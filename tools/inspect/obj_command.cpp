@@ -23,7 +23,7 @@ std::int64_t count(std::size_t size) {
 
 void writeBatch(JsonWriter& json, const assets::ObjData& model, const assets::DrawBatch& batch) {
   json.beginObject();
-  json.field("kind", std::int64_t{batch.kind});
+  json.field("kind", static_cast<std::int64_t>(batch.kind));
   json.field("firstIndex", std::int64_t{batch.firstIndex});
   json.field("indexCount", std::int64_t{batch.indexCount});
   json.key("material");
@@ -68,8 +68,8 @@ int runObjCommand(const Invocation& invocation) {
   if (const std::string reason = unreadableReason(file); !reason.empty()) {
     return invocation.unreadable(file, reason);
   }
-  assets::ObjData model;
-  const bool loaded = assets::readObjFile(file, model);
+  const assets::ObjData model = assets::readObjFile(file);
+  const bool loaded = model.opened;
 
   JsonWriter json(invocation.out);
   json.beginObject();

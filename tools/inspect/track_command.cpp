@@ -14,11 +14,11 @@ int runTrackCommand(const Invocation& invocation) {
   if (const int status = takeFileAndNumbers(invocation, "ROW", file, rows); status != exitOk) {
     return status;
   }
-  std::vector<sync::SyncKey> keys;
-  if (!sync::readTrackFile(file.c_str(), keys)) {
+  sync::TrackData read = sync::readTrackFile(file);
+  if (!read.opened) {
     return invocation.unreadable(file, "cannot be opened");
   }
-  const sync::SyncTrack track(file, std::move(keys));
+  const sync::SyncTrack track(file, std::move(read.keys));
 
   JsonWriter json(invocation.out);
   json.beginObject();
@@ -29,7 +29,7 @@ int runTrackCommand(const Invocation& invocation) {
     json.beginObject();
     json.field("row", std::int64_t{key.row});
     json.field("value", key.value);
-    json.field("type", std::int64_t{key.type});
+    json.field("type", static_cast<std::int64_t>(key.type));
     json.endObject();
   }
   json.endArray();

@@ -3,6 +3,7 @@
 #include "tests/support/filter_shaders.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +20,6 @@ using namespace std::chrono_literals;
 
 const std::string capturePath = std::string(TESSALY_BINARY_DIR) + "/tessaly-capture";
 const std::string productionFolder = TESSALY_BINARY_DIR;
-
-bool haveDisplay() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-}
 
 struct Outcome {
   int status = -1;

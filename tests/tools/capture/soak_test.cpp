@@ -7,6 +7,7 @@
 #include "render/gl.h"
 #include "tests/support/error_recorder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_windows.h"
 #include "tools/capture/capture_frames.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +100,7 @@ struct NextNames {
 };
 
 TEST(Soak, TwentyThousandFramesKeepMemoryAndMakeNoObjects) {
-  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs a display";
+  if (!test::haveDisplay()) GTEST_SKIP() << "needs a display";
   if (!fs::is_regular_file(buildFolder / "Data/Shaders/Filters.frag")) {
     GTEST_SKIP() << "the production is not built into " << buildFolder / "Data";
   }
