@@ -124,8 +124,7 @@ void StudioServices::renderFrame() {
   studio_.gpuTimer.begin();
   app::drawShowFrame(show, show.music.seconds());
   studio_.gpuTimer.end();
-  studio_.cpuMilliseconds =
-      std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  studio_.cpuMilliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 
   const bool withPanels = studio_.options.shotWithPanels;
   if (wantShot && !withPanels) {
@@ -222,8 +221,7 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
       if (entry.ok) {
         char line[512];
         std::snprintf(line, sizeof line, "reloaded %s in %.1f ms%s%s", entry.file.c_str(),
-                      entry.milliseconds, entry.message.empty() ? "" : ": ",
-                      entry.message.c_str());
+                      entry.milliseconds, entry.message.empty() ? "" : ": ", entry.message.c_str());
         std::fprintf(stderr, "tessaly-studio: %s\n", line);
         log.add(line);
       } else {
@@ -274,8 +272,10 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
       waitStart = Clock::now();
     } else {
       if (stage == ShotStage::afterReload && reloadFailed) {
-        std::fprintf(stderr, "tessaly-studio: the reload of %s failed; the shot shows the last good content\n",
-                     failedFile.c_str());
+        std::fprintf(
+            stderr,
+            "tessaly-studio: the reload of %s failed; the shot shows the last good content\n",
+            failedFile.c_str());
         status = 1;
       }
       stage = ShotStage::done;

@@ -132,8 +132,8 @@ void Studio::handleEvents() {
     if (event.kind == InputEvent::Kind::button) {
       if (!event.down) {
         drag.release();
-      } else if (!mouseTaken && (event.key == GLFW_MOUSE_BUTTON_LEFT ||
-                                 event.key == GLFW_MOUSE_BUTTON_RIGHT)) {
+      } else if (!mouseTaken &&
+                 (event.key == GLFW_MOUSE_BUTTON_LEFT || event.key == GLFW_MOUSE_BUTTON_RIGHT)) {
         const TimelineDrag::Request request =
             drag.press(timeline(), static_cast<float>(event.x), static_cast<float>(event.y),
                        event.key == GLFW_MOUSE_BUTTON_RIGHT, (event.mods & GLFW_MOD_SHIFT) != 0);

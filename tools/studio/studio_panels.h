@@ -86,8 +86,7 @@ class PanelLayer {
 
   // Builds this frame's panels and timeline and returns the settings the
   // user changed; then render() draws them into the bound framebuffer.
-  SettingsChange build(const StudioView& view, const TimelineGeometry& timeline,
-                       PanelState& state);
+  SettingsChange build(const StudioView& view, const TimelineGeometry& timeline, PanelState& state);
   void render();
 
  private:

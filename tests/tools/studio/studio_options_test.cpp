@@ -65,9 +65,9 @@ TEST(StudioOptions, BadCommandLinesSayWhatIsWrong) {
 
 TEST(StudioOptions, TheHelpListsEveryKey) {
   const std::string help = studioUsageText();
-  for (const char* key : {"Space", "Left / Right", "Shift+Left / Right", "Page Up / Page Down",
-                          "Home / End", "I / O", "F1", "Escape", "--at SECONDS", "--shot FILE",
-                          "muted"}) {
+  for (const char* key :
+       {"Space", "Left / Right", "Shift+Left / Right", "Page Up / Page Down", "Home / End", "I / O",
+        "F1", "Escape", "--at SECONDS", "--shot FILE", "muted"}) {
     EXPECT_NE(help.find(key), std::string::npos) << key;
   }
 }
@@ -77,10 +77,12 @@ TEST(MessageLog, KeepsTheNewestFromAnyThreadAndTheSinkNeverBlocks) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&log] {
-      for (int i = 0; i < 50; ++i) log.add("from a thread");
+      for (int i = 0; i < 50; ++i)
+        log.add("from a thread");
     });
   }
-  for (std::thread& thread : threads) thread.join();
+  for (std::thread& thread : threads)
+    thread.join();
   EXPECT_EQ(log.total(), 200u);
   const std::vector<Message> kept = log.snapshot();
   ASSERT_EQ(kept.size(), 3u);

@@ -113,10 +113,10 @@ TEST_F(Studio, AShotAtATimeIsThePlayersFrameAndStepsOfTimeChangeIt) {
                               out.file("studio.png"), folder},
                              out.path().string());
   ASSERT_EQ(studio.status, 0) << studio.err;
-  const Outcome capture = run(capturePath,
-                              {"--size", "320x180", "--no-multisampling", "--at", "12", "-o",
-                               out.file("capture.png")},
-                              folder);
+  const Outcome capture =
+      run(capturePath,
+          {"--size", "320x180", "--no-multisampling", "--at", "12", "-o", out.file("capture.png")},
+          folder);
   ASSERT_EQ(capture.status, 0) << capture.err;
 
   const Picture shot = readPng(out.file("studio.png"));
@@ -221,7 +221,8 @@ TEST_F(Studio, AShaderThatFailsToCompileKeepsTheLastGoodOneAndSaysWhereWithoutAB
   EXPECT_EQ(*status, 1) << "a failed reload before the shot is a failure";
   const std::string err = studio.standardError();
   EXPECT_NE(err.find("ERROR: Reload of Data/Shaders/Filters."), std::string::npos) << err;
-  EXPECT_NE(err.find("Filters.frag:4"), std::string::npos) << "the log names file and line: " << err;
+  EXPECT_NE(err.find("Filters.frag:4"), std::string::npos)
+      << "the log names file and line: " << err;
   EXPECT_NE(err.find("the shot shows the last good content"), std::string::npos) << err;
 
   // The frame after the failed reload is the frame before it.
@@ -233,7 +234,8 @@ TEST_F(Studio, WrongCommandLinesAndAMissingDataFolderEndWithAReason) {
   const std::string here = out.path().string();
   const Outcome usage = run(studioPath, {"--speed", "4"}, here);
   EXPECT_EQ(usage.status, 2);
-  EXPECT_NE(usage.err.find("--speed wants a factor from 0.25 to 2"), std::string::npos) << usage.err;
+  EXPECT_NE(usage.err.find("--speed wants a factor from 0.25 to 2"), std::string::npos)
+      << usage.err;
 
   const Outcome missing = run(studioPath, {"--shot", "x.png"}, here);
   EXPECT_EQ(missing.status, 1);
