@@ -393,6 +393,11 @@ class SetupWindow {
   void afterControl() {
     const ImGuiID id = ImGui::GetItemID();
     focusOrder_.push_back(id);
+    if (firstFrame_) {
+      // The first control starts with the focus, not yet shown.
+      firstFrame_ = false;
+      ImGui::SetFocusID(id, ImGui::GetCurrentWindow());
+    }
     if (id != 0 && id == focusNext_) {
       focusNext_ = 0;
       ImGui::SetFocusID(id, ImGui::GetCurrentWindow());
@@ -402,8 +407,10 @@ class SetupWindow {
     }
   }
 
-  // The control `step` places from the focused one in the focus order; from
-  // none, Tab goes to the first and Shift+Tab to the last.
+  // The control `step` places from the focused one in the focus order (the
+  // focus starts on the first control, as in a dialog, and stays on a
+  // clicked one); from none, Tab goes to the first and Shift+Tab to the
+  // last.
   ImGuiID neighbour(int step) const {
     const int count = static_cast<int>(focusOrder_.size());
     const auto at = std::find(focusOrder_.begin(), focusOrder_.end(), ImGui::GetFocusID());
@@ -419,6 +426,7 @@ class SetupWindow {
   ImTextureID picture_;
   std::vector<ImGuiID> focusOrder_;  // this frame's controls, in Tab order
   ImGuiID focusNext_ = 0;            // where Tab moves the focus, or 0
+  bool firstFrame_ = true;
 };
 
 GLFWwindow* openWindow(const char* title, int width, int height,
