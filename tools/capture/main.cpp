@@ -150,6 +150,7 @@ int captureVideo(FrameCapture& capture, const CaptureOptions& options, const std
 }
 
 int run(const std::vector<std::string>& arguments) {
+  platform::installTerminationHandlers();
   const ParseResult parsed = parseOptions(arguments);
   if (parsed.options.help) {
     std::fputs(usageText(), stdout);
@@ -175,7 +176,6 @@ int run(const std::vector<std::string>& arguments) {
 
   // Nobody is there to press OK: messages go to stderr only.
   platform::setErrorSink(platform::printErrorOnly);
-  platform::installTerminationHandlers();
   FrameCapture capture;
   if (!capture.start(options.width, options.height, options.multisampling)) {
     if (stopping()) {
