@@ -85,7 +85,10 @@ int placeInWorkArea(int areaStart, int areaLength, int size, int frameBefore, in
 // Returns 1 after Start, 0 after Quit (or SIGTERM or SIGINT, see
 // termination.h), -1 when the window cannot be made
 // (with no display it says so on stderr). The close button and Escape do
-// nothing; Enter presses Start. Initialises GLFW if needed and terminates
+// nothing; Enter presses Start (Quit when Quit has the keyboard focus, the
+// focused item when a list is open). The keyboard works the dialog alone:
+// Tab and Shift+Tab go round the controls, the arrows move between them
+// and through an open list, Space presses the focused one. Initialises GLFW if needed and terminates
 // it before returning, so a later window starts from a fresh glfwInit. Must
 // run on the main thread.
 int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture& picture,
