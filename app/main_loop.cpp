@@ -3,6 +3,7 @@
 
 #include "app/show.h"
 #include "app/window.h"
+#include "platform/termination.h"
 
 #include <GLFW/glfw3.h>
 
@@ -18,8 +19,9 @@ bool ShowServices::escapePressed() {
   return glfwGetKey(show_.window, GLFW_KEY_ESCAPE) == GLFW_PRESS;
 }
 
+// SIGTERM and SIGINT end the show the way the close button does.
 bool ShowServices::closeRequested() {
-  return glfwWindowShouldClose(show_.window) != 0;
+  return glfwWindowShouldClose(show_.window) != 0 || platform::terminationSignal() != 0;
 }
 
 void ShowServices::renderFrame() {

@@ -6,6 +6,7 @@
 #include "app/show.h"
 
 #include "app/window.h"
+#include "platform/termination.h"
 #include "sync/soundtrack_prefetch.h"
 
 #include <GLFW/glfw3.h>
@@ -47,6 +48,13 @@ bool openTracks(Show& show) {
 
 }  // namespace
 
+namespace {
+
+// A program asked to end (SIGTERM, SIGINT) stops starting between steps.
+bool ending() { return platform::terminationSignal() != 0; }
+
+}  // namespace
+
 bool startShow(Show& show, const ShowOptions& options) {
   StartupClock ownClock;
   StartupClock& clock = options.clock != nullptr ? *options.clock : ownClock;
@@ -68,11 +76,11 @@ bool startShow(Show& show, const ShowOptions& options) {
     clock.done(StartupStep::glew);
   }
   show.window = glfwGetCurrentContext();
-  if (!initRenderState(show, pictures)) {
+  if (ending() || !initRenderState(show, pictures)) {
     return false;
   }
   clock.done(StartupStep::renderState);
-  if (!demo::loadDemoShaders(show.shaders, config.width, config.height)) {
+  if (ending() || !demo::loadDemoShaders(show.shaders, config.width, config.height)) {
     return false;
   }
   clock.done(StartupStep::shaderSet);
@@ -87,7 +95,7 @@ bool startShow(Show& show, const ShowOptions& options) {
   reportStartupStep(StartupStep::mayaScenes, preload.mayaScenes);
   clock.restart();
 
-  if (!openTracks(show)) {
+  if (ending() || !openTracks(show)) {
     return false;
   }
   clock.done(StartupStep::tracks);
@@ -111,7 +119,7 @@ bool startShow(Show& show, const ShowOptions& options) {
     show.watcher = watch::startDataWatcher();
     clock.done(StartupStep::watcher);
   }
-  return true;
+  return !ending();
 }
 
 void drawShowFrame(Show& show, float musicTime) {

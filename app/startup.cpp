@@ -5,6 +5,7 @@
 #include "app/setup_dialog.h"
 #include "app/show.h"
 #include "assets/picture_prefetch.h"
+#include "platform/termination.h"
 #include "sync/soundtrack_prefetch.h"
 
 namespace tessaly::app {
@@ -14,6 +15,9 @@ int runProgram(const RunOptions& options) {
   // process, and nothing is released after the window has gone.
   static Show* const show = new Show;
   show->config = DemoConfig{};
+  // Before anything starts SDL or a thread: SIGTERM and SIGINT end the
+  // program through the same shutdown as Escape, with 128 + the signal.
+  platform::installTerminationHandlers();
 
   // Started before the dialog, so decoding goes on while the user chooses.
   // Both wait for their worker when they go (at most one picture, or the
@@ -27,7 +31,7 @@ int runProgram(const RunOptions& options) {
 
   const auto setupDialog = options.setupDialog != nullptr ? options.setupDialog : showSetupDialog;
   if (setupDialog(&show->config) != 1) {
-    return -1;
+    return platform::terminationExitStatus(-1);
   }
   StartupClock clock;
   ShowOptions start;
@@ -35,10 +39,13 @@ int runProgram(const RunOptions& options) {
   start.soundtrack = &soundtrack;
   start.clock = &clock;
   if (!startShow(*show, start)) {
-    return -1;
+    if (platform::terminationSignal() != 0) {
+      endShow(*show);
+    }
+    return platform::terminationExitStatus(-1);
   }
   runMainLoop(*show, clock, options.afterFirstFrame);
-  return 0;
+  return platform::terminationExitStatus(0);
 }
 
 }  // namespace tessaly::app

@@ -26,7 +26,8 @@ struct RunOptions {
 
 // Runs the whole program: defaults, setup dialog, startShow with the music
 // and the watcher, the main loop, endShow. Returns the exit code: 0 after a
-// normal run, -1 after Quit or a failed start-up.
+// normal run, -1 after Quit or a failed start-up, 128 + the signal after
+// SIGTERM or SIGINT (at any point: the dialog, start-up or the show).
 int runProgram(const RunOptions& options = {});
 
 }  // namespace tessaly::app

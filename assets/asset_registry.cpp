@@ -5,6 +5,7 @@
 #include "assets/mesh.h"
 #include "assets/texture_registry.h"
 #include "platform/files.h"
+#include "platform/termination.h"
 
 namespace tessaly::assets {
 
@@ -61,6 +62,10 @@ void AssetRegistry::drawParticles(std::string_view name) const {
 
 void AssetRegistry::load(const AssetList& list, ImageSource& images, PreloadTimes* times) {
   for (std::size_t i = 0; i < list.kinds.size(); ++i) {
+    // A program asked to end loads nothing more; it is on its way out.
+    if (platform::terminationSignal() != 0) {
+      break;
+    }
     const std::string& path = list.paths[i];
     const std::string& name = list.names[i];
     const auto start = Clock::now();

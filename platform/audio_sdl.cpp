@@ -20,6 +20,9 @@ void SDLCALL fillBuffer(void* /*user*/, Uint8* stream, int bytes) {
 
 bool openDevice(std::uint32_t frequency) {
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Tessaly demosystem");
+  // SDL would turn SIGTERM and SIGINT into quit events, which nobody reads
+  // here: the program's own handlers (platform/termination.h) keep them.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     return false;
   }

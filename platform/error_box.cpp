@@ -2,6 +2,8 @@
 // The box itself is drawn by the backend in error_box_sdl.cpp.
 #include "platform/error_box.h"
 
+#include "platform/termination.h"
+
 #include <cstdio>
 #include <mutex>
 
@@ -41,7 +43,10 @@ void showErrorBox(std::string_view text) {
     return;
   }
   printErrorOnly(text);
-  showDesktopErrorBox(text);
+  // A program on its way out shows no new box for anyone to press.
+  if (terminationSignal() == 0) {
+    showDesktopErrorBox(text);
+  }
 }
 
 ErrorSink setErrorSink(ErrorSink sink) {

@@ -26,6 +26,12 @@ void showErrorBox(std::string_view text);
 using ErrorSink = std::function<void(std::string_view text)>;
 ErrorSink setErrorSink(ErrorSink sink);
 
+// Closes every message box on screen, as if its OK were pressed: the calls
+// showing them return, and a box shown later closes at once. Async-signal-
+// safe: it is what the termination handlers call. Whatever happens, a box never outlives
+// the program that showed it.
+void closeOpenErrorBoxes();
+
 // A sink that writes the stderr line only and never blocks: for tools that
 // run without anyone to press OK.
 void printErrorOnly(std::string_view text);

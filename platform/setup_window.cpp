@@ -61,6 +61,14 @@ DialogRect dialogRect(int x, int y, int width, int height) {
           dialogUnitsToPixelsY(height)};
 }
 
+int placeInWorkArea(int areaStart, int areaLength, int size, int frameBefore, int frameAfter) {
+  const int outer = frameBefore + size + frameAfter;
+  int outerStart = areaStart + (areaLength - outer) / 2;
+  outerStart = std::min(outerStart, areaStart + areaLength - outer);
+  outerStart = std::max(outerStart, areaStart);
+  return outerStart + frameBefore;
+}
+
 const SetupWindowLayout& setupWindowLayout() {
   // The template: 365 x 247 units; the controls at their places in units.
   static const SetupWindowLayout layout = {

@@ -71,12 +71,24 @@ struct SetupWindowLayout {
 };
 const SetupWindowLayout& setupWindowLayout();
 
+// Where a window's client area of `size` pixels goes along one axis of a
+// work area, given its frame's `frameBefore` (left or title bar) and
+// `frameAfter` pixels: centred on the area, moved inside it where centring
+// would leave part outside, and, when the window and frame are larger than
+// the area, with the frame's start at the area's start, so the title bar
+// and the first controls stay on screen. Returns the client area's start.
+int placeInWorkArea(int areaStart, int areaLength, int size, int frameBefore, int frameAfter);
+
 // Opens the window (not resizable, centred on the primary monitor's work
-// area, with `icons` as its icon: see setWindowIcon), lets the handler fill
+// area and kept inside it: see placeInWorkArea; with `icons` as its icon: see setWindowIcon), lets the handler fill
 // it, shows `picture` at its place, and runs it until Start or Quit.
-// Returns 1 after Start, 0 after Quit, -1 when the window cannot be made
+// Returns 1 after Start, 0 after Quit (or SIGTERM or SIGINT, see
+// termination.h), -1 when the window cannot be made
 // (with no display it says so on stderr). The close button and Escape do
-// nothing; Enter presses Start. Initialises GLFW if needed and terminates
+// nothing; Enter presses Start (Quit when Quit has the keyboard focus, the
+// focused item when a list is open). The keyboard works the dialog alone:
+// Tab and Shift+Tab go round the controls, the arrows move between them
+// and through an open list, Space presses the focused one. Initialises GLFW if needed and terminates
 // it before returning, so a later window starts from a fresh glfwInit. Must
 // run on the main thread.
 int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture& picture,

@@ -3,16 +3,20 @@
 // job: show the controls where the dialog's template puts them, keep their
 // state, and tell the handler what the user did.
 #include "platform/setup_window.h"
+#include "platform/termination.h"
 #include "platform/window_icon.h"
 
 #include <GLFW/glfw3.h>
 #include <backends/imgui_impl_glfw.h>
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdio>
 #include <deque>
+#include <iterator>
 
 namespace tessaly::platform {
 
@@ -29,7 +33,18 @@ constexpr int stillOpen = -2;
 struct KeyPresses {
   bool enter = false;
   bool escape = false;
+  int tab = 0;  // +1 Tab, -1 Shift+Tab
 };
+
+// Keys Dear ImGui moves the keyboard focus and presses controls with:
+// arrows (within the dialog and in an open list) and Space.
+constexpr int navigationKeys[] = {GLFW_KEY_LEFT, GLFW_KEY_RIGHT, GLFW_KEY_UP, GLFW_KEY_DOWN,
+                                  GLFW_KEY_SPACE};
+
+bool isNavigationKey(int key) {
+  return std::find(std::begin(navigationKeys), std::end(navigationKeys), key) !=
+         std::end(navigationKeys);
+}
 
 // Clicks and keys in the order they came. Dear ImGui 1.86 sees only the
 // state of the mouse at each frame, so a click, or a click and a key, that
@@ -40,21 +55,32 @@ struct KeyPresses {
 class InputQueue {
  public:
   struct Event {
-    enum Kind { press, release, enter, escape } kind;
+    enum Kind { press, release, enter, escape, tab, backTab, navigation } kind;
     ImVec2 position;
+    int key = 0;  // for `navigation`: the GLFW key, one of navigationKeys
   };
 
   // Frames given to the controls after each event.
   static constexpr int settleFrames = 2;
 
-  void push(Event::Kind kind) { events_.push_back({kind, pointer_}); }
+  void push(Event::Kind kind, int key = 0) { events_.push_back({kind, pointer_, key}); }
   // Where the pointer is as of the events received so far.
   void movePointer(ImVec2 position) { pointer_ = position; }
   bool busy() const { return !events_.empty() || settling_ > 0; }
 
   // Puts the next event, if it is time for one, into this frame's input:
-  // the mouse goes to the event's place and state, keys into `keys`.
+  // the mouse goes to the event's place and state, keys into `keys`, and a
+  // navigation key is down for that one frame (the backend's own record of
+  // it would lose a press and release that came between two frames).
   void feed(ImGuiIO& io, KeyPresses& keys) {
+    // Enter, Escape and Tab the window handles itself (see KeyPresses);
+    // Dear ImGui sees navigation keys only as fed here.
+    for (const int key : navigationKeys) {
+      io.KeysDown[key] = false;
+    }
+    for (const int key : {GLFW_KEY_ENTER, GLFW_KEY_KP_ENTER, GLFW_KEY_ESCAPE, GLFW_KEY_TAB}) {
+      io.KeysDown[key] = false;
+    }
     if (settling_ > 0) {
       --settling_;
       io.MousePos = mousePosition_;
@@ -78,6 +104,15 @@ class InputQueue {
         break;
       case Event::escape:
         keys.escape = true;
+        break;
+      case Event::tab:
+        keys.tab = 1;
+        break;
+      case Event::backTab:
+        keys.tab = -1;
+        break;
+      case Event::navigation:
+        io.KeysDown[event.key] = true;
         break;
     }
     io.MousePos = mousePosition_;
@@ -104,15 +139,20 @@ void cursorPosCallback(GLFWwindow* window, double x, double y) {
   }
 }
 
-void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
+// Presses (and the repeats of a held key) in order; releases are implied.
+void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int mods) {
   InputQueue* queue = inputQueue(window);
-  if (queue == nullptr || action != GLFW_PRESS) {
+  if (queue == nullptr || action == GLFW_RELEASE) {
     return;
   }
   if (key == GLFW_KEY_ENTER || key == GLFW_KEY_KP_ENTER) {
     queue->push(InputQueue::Event::enter);
   } else if (key == GLFW_KEY_ESCAPE) {
     queue->push(InputQueue::Event::escape);
+  } else if (key == GLFW_KEY_TAB) {
+    queue->push((mods & GLFW_MOD_SHIFT) != 0 ? InputQueue::Event::backTab : InputQueue::Event::tab);
+  } else if (isNavigationKey(key)) {
+    queue->push(InputQueue::Event::navigation, key);
   }
 }
 
@@ -212,6 +252,7 @@ class SetupWindow {
                  ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus);
 
+    focusOrder_.clear();
     drawPicture(layout.picture);
     drawLabel(layout.resolutionLabel, "Resolution");
     drawLabel(layout.aspectLabel, "Aspect ratio");
@@ -226,18 +267,28 @@ class SetupWindow {
     if (ImGui::Button("Start", extent(layout.startButton))) {
       result = 1;
     }
+    afterControl();
     ImGui::PopStyleVar();
     ImGui::PopStyleColor(4);
     ImGui::SetCursorPos(topLeft(layout.quitButton));
     if (ImGui::Button("Quit", extent(layout.quitButton))) {
       result = 0;
     }
+    afterControl();
+    // Enter presses the push button that has the keyboard focus, as in any
+    // dialog; Quit is the only one that is not the default.
+    const bool quitFocused = ImGui::IsItemFocused() && !ImGui::GetCurrentContext()->NavDisableHighlight;
 
     // Enter presses the default button, unless it is choosing in an open list.
     const bool listOpen =
         ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
     if (keys.enter && !listOpen && result == stillOpen) {
-      result = 1;
+      result = quitFocused ? 0 : 1;
+    }
+    // Tab and Shift+Tab go round the controls in the template's order; the
+    // move takes effect as the control is drawn in the next frame.
+    if (keys.tab != 0 && !listOpen && !focusOrder_.empty()) {
+      focusNext_ = neighbour(keys.tab);
     }
     ImGui::End();
 
@@ -267,13 +318,14 @@ class SetupWindow {
 
   // A drop-down list: Escape closes it without choosing, as a dialog's does.
   template <typename OnPick>
-  static void drawList(const char* id, const DialogRect& rect, const std::vector<std::string>& items,
+  void drawList(const char* id, const DialogRect& rect, const std::vector<std::string>& items,
                        int selection, KeyPresses& keys, OnPick onPick) {
     ImGui::SetCursorPos(topLeft(rect));
     ImGui::SetNextItemWidth(static_cast<float>(rect.width));
     const bool valid = selection >= 0 && selection < static_cast<int>(items.size());
     const char* preview = valid ? items[static_cast<std::size_t>(selection)].c_str() : "";
     if (!ImGui::BeginCombo(id, preview)) {
+      afterControl();
       return;
     }
     int picked = -1;
@@ -283,11 +335,18 @@ class SetupWindow {
       if (ImGui::Selectable(items[static_cast<std::size_t>(i)].c_str(), selected)) {
         picked = i;
       }
+      // Enter picks the item the arrows are on, and closes the list.
+      if (keys.enter && ImGui::IsItemFocused()) {
+        picked = i;
+        ImGui::CloseCurrentPopup();
+      }
       if (selected) {
         ImGui::SetItemDefaultFocus();
       }
       ImGui::PopID();
     }
+    // Enter is the list's here, never the default button's.
+    keys.enter = false;
     if (keys.escape) {
       ImGui::CloseCurrentPopup();
       keys.escape = false;
@@ -325,13 +384,50 @@ class SetupWindow {
     for (int i = 0; i < DialogControls::checkCount; ++i) {
       ImGui::SetCursorPos(topLeft(layout.checks[static_cast<std::size_t>(i)]));
       ImGui::Checkbox(labels[i], &controls_.checks[static_cast<std::size_t>(i)]);
+      afterControl();
     }
     ImGui::PopStyleVar();
+  }
+
+  // Notes the control just drawn in the focus order, and gives it the
+  // keyboard focus (shown) when Tab moved there.
+  void afterControl() {
+    const ImGuiID id = ImGui::GetItemID();
+    focusOrder_.push_back(id);
+    if (firstFrame_) {
+      // The first control starts with the focus, not yet shown.
+      firstFrame_ = false;
+      ImGui::SetFocusID(id, ImGui::GetCurrentWindow());
+    }
+    if (id != 0 && id == focusNext_) {
+      focusNext_ = 0;
+      ImGui::SetFocusID(id, ImGui::GetCurrentWindow());
+      ImGuiContext& context = *ImGui::GetCurrentContext();
+      context.NavDisableHighlight = false;
+      context.NavDisableMouseHover = true;
+    }
+  }
+
+  // The control `step` places from the focused one in the focus order (the
+  // focus starts on the first control, as in a dialog, and stays on a
+  // clicked one); from none, Tab goes to the first and Shift+Tab to the
+  // last.
+  ImGuiID neighbour(int step) const {
+    const int count = static_cast<int>(focusOrder_.size());
+    const auto at = std::find(focusOrder_.begin(), focusOrder_.end(), ImGui::GetFocusID());
+    if (at == focusOrder_.end()) {
+      return step > 0 ? focusOrder_.front() : focusOrder_.back();
+    }
+    const int index = static_cast<int>(at - focusOrder_.begin());
+    return focusOrder_[static_cast<std::size_t>(((index + step) % count + count) % count)];
   }
 
   SetupWindowHandler& handler_;
   DialogControls& controls_;
   ImTextureID picture_;
+  std::vector<ImGuiID> focusOrder_;  // this frame's controls, in Tab order
+  ImGuiID focusNext_ = 0;            // where Tab moves the focus, or 0
+  bool firstFrame_ = true;
 };
 
 GLFWwindow* openWindow(const char* title, int width, int height,
@@ -348,12 +444,16 @@ GLFWwindow* openWindow(const char* title, int width, int height,
     return nullptr;
   }
   setWindowIcon(window, icons);
-  // Centred on the primary monitor's work area.
+  // Centred on the primary monitor's work area, and inside it even when the
+  // area is smaller than the dialog (its title bar and controls first).
   if (GLFWmonitor* monitor = glfwGetPrimaryMonitor()) {
     int x = 0, y = 0, areaWidth = 0, areaHeight = 0;
     glfwGetMonitorWorkarea(monitor, &x, &y, &areaWidth, &areaHeight);
+    int left = 0, top = 0, right = 0, bottom = 0;
+    glfwGetWindowFrameSize(window, &left, &top, &right, &bottom);
     if (areaWidth > 0 && areaHeight > 0) {
-      glfwSetWindowPos(window, x + (areaWidth - width) / 2, y + (areaHeight - height) / 2);
+      glfwSetWindowPos(window, placeInWorkArea(x, areaWidth, width, left, right),
+                       placeInWorkArea(y, areaHeight, height, top, bottom));
     }
   }
   return window;
@@ -387,6 +487,9 @@ int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture
   IMGUI_CHECKVERSION();
   ImGui::CreateContext();
   ImGuiIO& io = ImGui::GetIO();
+  // Arrows move between the controls and through an open list, Space
+  // presses the focused one (Tab, Enter and Escape: see KeyPresses).
+  io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
   io.IniFilename = nullptr;  // the dialog leaves no files behind
   io.LogFilename = nullptr;
   if (std::FILE* probe = std::fopen(fontFile, "rb")) {
@@ -429,6 +532,10 @@ int runSetupWindow(SetupWindowHandler& handler, const char* title, const Picture
         input.feed(ImGui::GetIO(), keys);
         ImGui::NewFrame();
         result = dialog.drawFrame(keys);
+        // SIGTERM or SIGINT: the dialog goes as after Quit.
+        if (result == stillOpen && terminationSignal() != 0) {
+          result = 0;
+        }
         ImGui::Render();
 
         int width = 0, height = 0;

@@ -225,6 +225,76 @@ TEST_F(SetupDialogWindow, PickingTheShownAspectGroupListsItAfreshAndSelectsItsLa
   expectScreenSize(outcome.config);
 }
 
+// The keyboard alone: the focus starts on the first control, the resolution
+// list; Tab and Shift+Tab go round the controls in the template's order
+// (the two lists, the four check boxes, Start, Quit),
+// Space presses the focused control or opens the focused list, Enter picks
+// the list item the focus is on, and otherwise presses the focused push
+// button, Start when none is focused.
+struct KeyboardCase {
+  const char* name;
+  std::vector<std::string> keys;
+  int result;
+  bool fullscreen;
+  bool verticalSync;
+  bool loopDemo;
+  bool screenMode;  // the screen's mode was picked (else 1280 x 720 stays)
+};
+
+class SetupDialogKeyboard : public SetupDialogWindow,
+                            public testing::WithParamInterface<KeyboardCase> {};
+
+TEST_P(SetupDialogKeyboard, DrivesTheDialog) {
+  const KeyboardCase& c = GetParam();
+  // 1280 x 720 is 16:9 but not a mode of the screen: the 16:9 group is
+  // shown with no mode selected until it is picked afresh.
+  DemoConfig config;
+  config.width = 1280;
+  config.height = 720;
+  DialogChild child{config};
+  const std::string window = waitForWindow(child.pid());
+  ASSERT_FALSE(window.empty()) << "no dialog window appeared";
+  for (const std::string& key : c.keys) {
+    pressKey(window, key);
+  }
+  const std::optional<DialogChild::Outcome> outcome = child.finish();
+  ASSERT_TRUE(outcome.has_value()) << "the keys did not end the dialog";
+  EXPECT_EQ(outcome->result, c.result);
+  if (c.result == 1) {
+    EXPECT_EQ(outcome->config.fullscreen, c.fullscreen ? 1 : 0);
+    EXPECT_EQ(outcome->config.verticalSync, c.verticalSync ? 1 : 0);
+    EXPECT_EQ(outcome->config.loopDemo, c.loopDemo ? 1 : 0);
+    if (c.screenMode) {
+      expectScreenSize(outcome->config);
+    } else {
+      EXPECT_EQ(outcome->config.width, 1280);
+    }
+  }
+}
+
+const KeyboardCase keyboardCases[] = {
+    // Two Tabs to the third control, Fullscreen; three more to Loop demo.
+    {"TabAndSpaceSetTheChecks",
+     {"Tab", "Tab", "space", "Tab", "Tab", "Tab", "space", "Return"}, 1, false, true, true,
+     false},
+    // Shift+Tab from the first control comes round to Quit, the last.
+    {"ShiftTabReachesQuitAndEnterPressesIt", {"shift+Tab", "Return"}, 0, true, true, false, false},
+    {"SpacePressesTheFocusedButton", {"shift+Tab", "shift+Tab", "space"}, 1, true, true, false,
+     false},
+    // The aspect list opened with Space; Enter picks 16:9, where the focus
+    // starts, which selects the group's last mode; then Enter starts.
+    {"EnterPicksFromAnOpenList", {"Tab", "space", "Return", "Return"}, 1, true, true, false,
+     true},
+    // The arrows move the focus: right from Fullscreen to Vertical sync.
+    {"ArrowsMoveBetweenControls", {"Tab", "Tab", "Right", "space", "Return"}, 1, true, false,
+     false, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Keys, SetupDialogKeyboard, testing::ValuesIn(keyboardCases),
+                         [](const testing::TestParamInfo<KeyboardCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
 TEST_F(SetupDialogWindow, EscapeAndTheCloseButtonLeaveItOpen) {
   DialogChild child{DemoConfig{}};
   const std::string window = waitForWindow(child.pid());

@@ -63,5 +63,26 @@ TEST(SetupWindowLayout, PlacesTheTemplateAtAn8PointFontsBaseUnits) {
   EXPECT_EQ(dialogUnitsToPixelsY(0), 0);
 }
 
+TEST(PlaceInWorkArea, CentresWhatFitsAndKeepsTheTitleBarOfWhatDoesNotOnScreen) {
+  struct Case {
+    int areaStart, areaLength, size, frameBefore, frameAfter, expected;
+  };
+  const Case cases[] = {
+      {0, 1080, 401, 0, 0, 339},   // centred
+      {0, 1080, 401, 30, 5, 352},  // frame and window centred together: (1080-436)/2 + 30
+      {0, 360, 401, 0, 0, 0},      // taller than the area: its top at the area's top
+      {0, 360, 401, 30, 5, 30},    // ...with the title bar on screen
+      {40, 360, 401, 0, 0, 40},    // a panel above the work area
+      {0, 640, 548, 0, 0, 46},
+      {100, 500, 548, 2, 2, 102},  // wider than an offset area
+      {0, 401, 401, 0, 0, 0},      // exactly as large
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(placeInWorkArea(c.areaStart, c.areaLength, c.size, c.frameBefore, c.frameAfter),
+              c.expected)
+        << c.areaStart << "+" << c.areaLength << " for " << c.size;
+  }
+}
+
 }  // namespace
 }  // namespace tessaly::platform

@@ -1,9 +1,12 @@
 // tessaly-capture: renders the production in ./Data at a fixed time base,
 // to PNG stills, a contact sheet or an H.264 video with its soundtrack.
 // Exit status 0 on success, 1 when Data/ is unusable, ffmpeg is missing or
-// an output cannot be written, 2 on bad usage.
+// an output cannot be written, 2 on bad usage, 128 + the signal after
+// SIGTERM or SIGINT (the frame in hand is finished, an unfinished video
+// removed).
 #include "app/show.h"
 #include "platform/error_box.h"
+#include "platform/termination.h"
 #include "tools/capture/capture_frames.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/contact_sheet.h"
@@ -21,6 +24,9 @@ namespace {
 
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
+
+// True once SIGTERM or SIGINT asked the capture to stop.
+bool stopping() { return platform::terminationSignal() != 0; }
 
 int fail(const std::string& message) {
   std::fprintf(stderr, "tessaly-capture: %s\n", message.c_str());
@@ -53,7 +59,7 @@ int captureStills(FrameCapture& capture, const CaptureOptions& options) {
   const int total = static_cast<int>(options.stillTimes.size());
   ProgressBar progress(total);
   Image frame;
-  for (int i = 0; i < total; ++i) {
+  for (int i = 0; i < total && !stopping(); ++i) {
     capture.capture(options.stillTimes[static_cast<std::size_t>(i)], frame);
     const std::string path = *stillFileName(options.output, i + 1, total);
     if (!writePng(path, frame)) {
@@ -75,6 +81,10 @@ int captureSheet(FrameCapture& capture, const CaptureOptions& options) {
   ProgressBar progress(options.count);
   Image frame;
   for (int i = 0; i < options.count; ++i) {
+    if (stopping()) {
+      progress.finish();
+      return 0;
+    }
     const double seconds = frameTime(frames[static_cast<std::size_t>(i)], options.fps);
     capture.capture(seconds, frame);
     sheet.place(i, shrink(frame, factor), timeLabel(seconds));
@@ -110,9 +120,23 @@ int captureVideo(FrameCapture& capture, const CaptureOptions& options, const std
   ProgressBar progress(span.frameCount);
   Image frame;
   for (long i = 0; i < span.frameCount; ++i) {
+    if (stopping()) {
+      // A video cut short is not a video: ffmpeg is ended, its file removed.
+      progress.finish();
+      encoder.abandon();
+      std::error_code ignored;
+      std::filesystem::remove(options.output, ignored);
+      return 0;
+    }
     capture.capture(frameTime(span.firstFrame + i, options.fps), frame);
     if (!encoder.write(frame)) {
       progress.finish();
+      if (stopping()) {
+        encoder.abandon();
+        std::error_code ignored;
+        std::filesystem::remove(options.output, ignored);
+        return 0;
+      }
       encoder.finish();
       return fail(encoder.error());
     }
@@ -126,6 +150,7 @@ int captureVideo(FrameCapture& capture, const CaptureOptions& options, const std
 }
 
 int run(const std::vector<std::string>& arguments) {
+  platform::installTerminationHandlers();
   const ParseResult parsed = parseOptions(arguments);
   if (parsed.options.help) {
     std::fputs(usageText(), stdout);
@@ -153,6 +178,10 @@ int run(const std::vector<std::string>& arguments) {
   platform::setErrorSink(platform::printErrorOnly);
   FrameCapture capture;
   if (!capture.start(options.width, options.height, options.multisampling)) {
+    if (stopping()) {
+      capture.end();
+      return platform::terminationExitStatus(exitFailure);
+    }
     return fail("start-up failed: no display, or Data/ is not usable (see the messages above)");
   }
 
@@ -171,7 +200,7 @@ int run(const std::vector<std::string>& arguments) {
       break;
   }
   capture.end();
-  return status;
+  return platform::terminationExitStatus(status);
 }
 
 }  // namespace

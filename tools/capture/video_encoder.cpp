@@ -1,23 +1,36 @@
 // The ffmpeg child process of a video capture.
 #include "tools/capture/video_encoder.h"
 
+#include "platform/termination.h"
+
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 extern char** environ;
 
 namespace tessaly::capture {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string seconds(std::chrono::milliseconds span) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", static_cast<double>(span.count()) / 1000.0);
+  return text;
+}
 
 std::string number(double value) {
   char text[64];
@@ -73,13 +86,19 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& settings) {
   return args;
 }
 
-VideoEncoder::~VideoEncoder() {
+VideoEncoder::~VideoEncoder() { abandon(); }
+
+void VideoEncoder::abandon() {
   if (pipe_ >= 0) {
     close(pipe_);
+    pipe_ = -1;
   }
   if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    // SIGKILL: an ffmpeg that stopped reading may not listen to SIGTERM.
+    kill(pid_, SIGKILL);
+    while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
   }
 }
 
@@ -113,21 +132,46 @@ bool VideoEncoder::start(const std::string& ffmpeg, const VideoSettings& setting
   }
   pid_ = pid;
   pipe_ = fds[1];
+  // Writes never block: a stalled ffmpeg is noticed by the wait in write().
+  fcntl(pipe_, F_SETFL, fcntl(pipe_, F_GETFL) | O_NONBLOCK);
   return true;
 }
 
 bool VideoEncoder::write(const Image& frame) {
+  if (pipe_ < 0) {
+    error_ = "ffmpeg is not running";
+    return false;
+  }
   const std::uint8_t* data = frame.rgba.data();
   std::size_t left = frame.rgba.size();
+  // The stall is counted from the last byte ffmpeg took.
+  Clock::time_point lastProgress = Clock::now();
   while (left > 0) {
     const ssize_t written = ::write(pipe_, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
+    if (written > 0) {
+      data += written;
+      left -= static_cast<std::size_t>(written);
+      lastProgress = Clock::now();
+      continue;
+    }
+    if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
       error_ = "ffmpeg stopped taking frames";
       return false;
     }
-    data += written;
-    left -= static_cast<std::size_t>(written);
+    if (platform::terminationSignal() != 0) {
+      error_ = "stopped by a signal";
+      return false;
+    }
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastProgress);
+    if (waited >= patience_.frameStall) {
+      error_ = "ffmpeg took no frame data for " + seconds(patience_.frameStall) +
+               ": it has stopped reading, giving up";
+      return false;
+    }
+    // Short polls, so a signal is seen soon even when none interrupts poll.
+    pollfd ready{pipe_, POLLOUT, 0};
+    const auto remaining = patience_.frameStall - waited;
+    poll(&ready, 1, static_cast<int>(std::min<long long>(remaining.count(), 100)));
   }
   return true;
 }
@@ -141,7 +185,29 @@ bool VideoEncoder::finish() {
     return false;
   }
   int status = 0;
-  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  const Clock::time_point start = Clock::now();
+  for (;;) {
+    const pid_t done = waitpid(pid_, &status, WNOHANG);
+    if (done == pid_) {
+      break;
+    }
+    if (done < 0 && errno != EINTR) {
+      pid_ = -1;
+      error_ = std::string("cannot wait for ffmpeg: ") + std::strerror(errno);
+      return false;
+    }
+    if (platform::terminationSignal() != 0) {
+      abandon();
+      error_ = "stopped by a signal";
+      return false;
+    }
+    if (Clock::now() - start >= patience_.finishing) {
+      abandon();
+      error_ = "ffmpeg did not finish the video within " + seconds(patience_.finishing) +
+               " of the last frame, giving up";
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   pid_ = -1;
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {

@@ -1,8 +1,10 @@
 // tessaly-studio: the production in DIR/Data (default ./Data) played for
 // its authors, in a resizable window with transport, timeline, inspector and
 // messages; content files reload as they are saved. Exit status 0, 1 when
-// DIR/Data is unusable, start-up fails or a shot fails, 2 on bad usage.
+// DIR/Data is unusable, start-up fails or a shot fails, 2 on bad usage,
+// 128+signal after SIGTERM or SIGINT.
 #include "platform/error_box.h"
+#include "platform/termination.h"
 #include "tools/studio/message_log.h"
 #include "tools/studio/studio_app.h"
 #include "tools/studio/studio_options.h"
@@ -43,6 +45,8 @@ std::optional<std::string> dataFolderProblem(const std::string& directory) {
 
 int main(int argc, char** argv) {
   using namespace tessaly;
+  // SIGTERM and SIGINT end the studio through its shutdown, with 128+signal.
+  platform::installTerminationHandlers();
   const studio::ParseResult parsed =
       studio::parseStudioOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.error.empty()) {
@@ -77,5 +81,5 @@ int main(int argc, char** argv) {
   studio::sendMessagesTo(log);
   const int status = studio::runStudio(resolved, log);
   platform::setErrorSink({});
-  return status;
+  return platform::terminationExitStatus(status);
 }

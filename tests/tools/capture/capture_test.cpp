@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -118,6 +121,43 @@ TEST_F(Capture, TheVideoHasTheFramesAskedForAndTheSoundtrack) {
       "stream=codec_type -of csv=p=0 '" +
       video + "'");
   EXPECT_EQ(audio, "audio\n");
+}
+
+// SIGTERM or SIGINT in the middle of a video: the capture ends within 2 s
+// with 128 + the signal, and leaves no half-written video behind. A stand-in
+// for ffmpeg on PATH writes what it is sent to the output.
+TEST_F(Capture, ASignalEndsAVideoCaptureWithItsStatusAndNoHalfFile) {
+  const std::string tools = out.file("tools");
+  std::filesystem::create_directories(tools);
+  const std::string standIn = tools + "/ffmpeg";
+  {
+    std::ofstream script(standIn);
+    script << "#!/bin/sh\nfor a; do out=$a; done\ncat > \"$out\"\n";
+  }
+  std::filesystem::permissions(standIn, std::filesystem::perms::owner_all);
+  const char* path = std::getenv("PATH");
+  for (const int signal : {SIGTERM, SIGINT}) {
+    const std::string video = out.file("cut.mp4");
+    ChildProcess child(capturePath, {"--size", "64x36", "--video", video},
+                       {productionFolder,
+                        {"SDL_AUDIODRIVER=dummy", "PATH=" + tools + ":" + (path ? path : "")},
+                        ""});
+    ASSERT_TRUE(child.started());
+    // Frames are flowing once the stand-in has written some.
+    ASSERT_TRUE(waitFor(60s, [&] {
+      std::error_code error;
+      const auto size = std::filesystem::file_size(video, error);
+      return (!error && size > 0) || !child.running();
+    })) << child.standardError();
+    ASSERT_TRUE(child.running()) << child.standardError();
+    const auto sent = std::chrono::steady_clock::now();
+    child.kill(signal);
+    const std::optional<int> status = child.wait(10s);
+    ASSERT_TRUE(status.has_value()) << "capture still running 10 s after signal " << signal;
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, 2s);
+    EXPECT_EQ(*status, 128 + signal) << child.standardError();
+    EXPECT_FALSE(std::filesystem::exists(video)) << "a half-written video was left";
+  }
 }
 
 TEST_F(Capture, BadUsageExitsWithTwo) {
