@@ -154,8 +154,10 @@ DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& 
       }
       return Result::failed;
     }
-    for (const NotifyRecord& record :
-         decodeNotifyRecords(std::string_view(buffer, static_cast<std::size_t>(length)))) {
+    const std::vector<NotifyRecord> records =
+        decodeNotifyRecords(std::string_view(buffer, static_cast<std::size_t>(length)));
+    for (std::size_t index = 0; index < records.size(); ++index) {
+      const NotifyRecord& record = records[index];
       if ((record.mask & IN_Q_OVERFLOW) != 0) {
         return Result::overflow;
       }
@@ -170,12 +172,17 @@ DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& 
         continue;
       }
       if ((record.mask & IN_MOVED_FROM) != 0) {
-        // A directory moved away (out of the tree, or to another name in it,
-        // where its moved-in event watches it afresh under its new path) is
-        // no longer watched, nor anything below it: what happens there is
-        // not in the tree.
+        // A directory renamed within the tree keeps its watches: its
+        // moved-in half, which follows at once, adds them again under the
+        // new path (the system hands back the same watches). One moved out
+        // of the tree is no longer watched, nor anything below it: what
+        // happens there is not in the tree.
         const auto parent = directories_.find(record.watch);
-        if ((record.mask & IN_ISDIR) != 0 && parent != directories_.end()) {
+        const bool renamedInside =
+            index + 1 < records.size() && (records[index + 1].mask & IN_MOVED_TO) != 0 &&
+            records[index + 1].cookie == record.cookie &&
+            directories_.count(records[index + 1].watch) != 0;
+        if ((record.mask & IN_ISDIR) != 0 && parent != directories_.end() && !renamedInside) {
           unwatchTree(parent->second + "/" + std::string(record.name));
         }
         continue;

@@ -163,7 +163,8 @@ TEST_F(MeshTest, MaterialsOfEqualColoursShareTheirSwatches) {
            std::to_string(c[1]) + " " + std::to_string(c[2]) + "\n";
   }
   write("Many.mtl", mtl);
-  Mesh mesh(write("Many.obj", "mtllib Many.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl m2\nf 1 2 3\n"));
+  Mesh mesh(write("Many.obj", "mtllib Many.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nusemtl m2\n"
+                              "f 1//1 2//1 3//1\n"));
   ASSERT_TRUE(mesh.isLoaded());
   ASSERT_EQ(mesh.materials().size(), 1000u);
   std::set<GLuint> textures;
@@ -184,6 +185,7 @@ TEST_F(MeshTest, MaterialsOfEqualColoursShareTheirSwatches) {
     EXPECT_EQ(std::vector<float>(texel, texel + 4), (std::vector<float>{c[0], c[1], c[2], 1}))
         << "material " << i;
   }
+  ASSERT_EQ(mesh.data().batches.size(), 1u);
   EXPECT_EQ(&mesh.materialOf(mesh.data().batches[0]), &mesh.materials()[2]);
 }
 

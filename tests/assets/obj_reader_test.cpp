@@ -176,9 +176,11 @@ TEST(ObjReader, ALibraryNamedAgainIsReadOnceAndLookupsStayTheSame) {
     materials[1].diffuse = path == "M/a.mtl" ? glm::vec3(1, 0, 0) : glm::vec3(0, 0, 1);
     return materials;
   };
-  std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nmtllib a.mtl\nusemtl A\nf 1 2 3\nmtllib b.mtl\n";
+  const std::string face = "f 1//1 2//1 3//1\n";
+  std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nmtllib a.mtl\nusemtl A\n" + face +
+                     "mtllib b.mtl\n";
   for (int i = 0; i < 1000; ++i) text += i % 2 == 0 ? "mtllib a.mtl\n" : "mtllib b.mtl\n";
-  text += "usemtl Shared\nf 1 2 3\nusemtl B\nf 1 2 3\nmtllib ./a.mtl\nusemtl A\nf 1 2 3\n";
+  text += "usemtl Shared\n" + face + "usemtl B\n" + face + "mtllib ./a.mtl\nusemtl A\n" + face;
   const ObjData model = readObjText(text, "M/", library);
   // "./a.mtl" is another path, so it is read (and adds copies found by nobody).
   EXPECT_EQ(reads, (std::map<std::string, int>{{"M/a.mtl", 1}, {"M/b.mtl", 1}, {"M/./a.mtl", 1}}));
@@ -196,8 +198,10 @@ TEST(ObjReader, ManyLinesNamingOneLargeLibraryCostOneReading) {
   std::string mtl;
   for (int i = 0; i < 1000; ++i) mtl += "newmtl m" + std::to_string(i) + "\nKd 0.5 0.5 0.5\n";
   dir.write("Models/big.mtl", mtl);
-  std::string obj = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
-  for (int i = 0; i < 10000; ++i) obj += "mtllib big.mtl\nusemtl m" + std::to_string(i % 1000) + "\nf 1 2 3\n";
+  std::string obj = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n";
+  for (int i = 0; i < 10000; ++i) {
+    obj += "mtllib big.mtl\nusemtl m" + std::to_string(i % 1000) + "\nf 1//1 2//1 3//1\n";
+  }
   const std::string path = dir.write("Models/many.obj", obj);
   const auto start = std::chrono::steady_clock::now();
   const std::optional<int> status = test::runWithMemoryLimit(

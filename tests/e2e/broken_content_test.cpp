@@ -462,9 +462,9 @@ TEST(BrokenContentMatrix, FilesThatClaimGigabytesAreRefusedOrReadAtTheirRealCost
   for (int i = 0; i < 1000; ++i) {
     library += "newmtl m" + std::to_string(i) + "\nKd 0." + std::to_string(i % 10) + " 0.5 0.5\n";
   }
-  std::string model = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+  std::string model = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n";
   for (int i = 0; i < 10000; ++i) model += "mtllib Many.mtl\n";
-  model += "usemtl m7\nf 1 2 3\n";
+  model += "usemtl m7\nf 1//1 2//1 3//1\n";
   const std::vector<AddedFiles> added = {
       {"a 30000x30000 PNG of a few megabytes",
        {{"Textures/Bomb.png", encodeBlackGreyPngBomb(30000, 30000)}},
