@@ -106,7 +106,7 @@ const std::vector<BadInput> cases = {
     // here even without Data/ (it used to render for minutes, then fail).
     {&capturePath, {"--size", "480x16384", "--count", "100", "--columns", "1", "--sheet", "s.png"},
      Folder::empty, 1,
-     "tessaly-capture: cannot write s.png: a sheet of 100 frames of 480x16384 in 1 columns would "
+     "tessaly-capture: cannot write s.png: a sheet of 100 frames of 480x16384 in 1 column would "
      "be 496x1641408 pixels, more than a PNG here can hold (900 MiB of pixels at most); use fewer "
      "frames, more columns or a smaller --size"},
     {&capturePath, {"--size", "16384x16384", "--at", "1", "-o", "x.png"}, Folder::empty, 1,

@@ -59,14 +59,15 @@ std::optional<std::string> outputSizeProblem(const CaptureOptions& options) {
     }
   } else if (options.mode == OutputMode::sheet) {
     const int factor = sheetShrinkFactor(options.width);
+    const int columns = std::max(1, std::min(options.columns, options.count));
     const auto [width, height] = ContactSheet::size(options.count, options.columns,
                                                     options.width / factor, options.height / factor);
     if (const auto problem = pngSizeProblem(width, height)) {
       return "cannot write " + options.output + ": a sheet of " + std::to_string(options.count) +
              " frames of " + std::to_string(options.width / factor) + "x" +
              std::to_string(options.height / factor) + " in " +
-             std::to_string(std::max(1, std::min(options.columns, options.count))) +
-             " columns would be " + *problem + "; use fewer frames, more columns or a smaller --size";
+             std::to_string(columns) + (columns == 1 ? " column" : " columns") + " would be " +
+             *problem + "; use fewer frames, more columns or a smaller --size";
     }
   }
   return std::nullopt;
@@ -210,7 +211,9 @@ int run(const std::vector<std::string>& arguments) {
     platform::printErrorOnly(text);
   });
   FrameCapture capture;
-  if (!capture.start(options.width, options.height, options.multisampling)) {
+  const bool started = capture.start(options.width, options.height, options.multisampling);
+  platform::setErrorSink(platform::printErrorOnly);  // `shown` is not kept past start-up
+  if (!started) {
     return fail(startupFailure(shown, options));
   }
 
