@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <new>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -338,7 +339,16 @@ std::vector<ReloadReport> ShowReloader::applyReady(double budgetMs) {
       state.decoder.request(target);
       continue;
     }
-    reports.push_back(state.apply(target));
+    // A file that does not fit in memory fails like any bad file: the last
+    // good object stays, and the show goes on.
+    try {
+      reports.push_back(state.apply(target));
+    } catch (const std::bad_alloc&) {
+      ReloadReport report;
+      report.file = reloadFileOf(target);
+      report.message = "not enough memory to read it";
+      reports.push_back(std::move(report));
+    }
   }
   return reports;
 }

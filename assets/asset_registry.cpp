@@ -4,14 +4,20 @@
 
 #include "assets/mesh.h"
 #include "assets/texture_registry.h"
+#include "platform/error_box.h"
 #include "platform/files.h"
 #include "platform/termination.h"
+
+#include <new>
 
 namespace tessaly::assets {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr const char* curveTooLongMessage = "Maya curve too long, left out: %s";
+constexpr const char* outOfMemoryMessage = "Not enough memory to load: %s";
 
 struct Pattern {
   const char* extension;
@@ -70,23 +76,33 @@ void AssetRegistry::load(const AssetList& list, ImageSource& images, PreloadTime
     const std::string& name = list.names[i];
     const auto start = Clock::now();
     std::chrono::nanoseconds* spent = nullptr;
-    switch (list.kinds[i]) {
-      case AssetKind::image:
-        textures_->load(path, name, images);
-        spent = times != nullptr ? &times->pictures : nullptr;
-        break;
-      case AssetKind::model: {
-        auto mesh = std::make_unique<Mesh>(path);
-        mesh->setTextureRegistry(*textures_);
-        models_.meshes.push_back(std::move(mesh));
-        models_.modelNames.push_back(name);
-        spent = times != nullptr ? &times->models : nullptr;
-        break;
+    // A file that needs more memory than there is gets its message and is
+    // skipped; what the earlier files loaded stays, and start-up goes on.
+    try {
+      switch (list.kinds[i]) {
+        case AssetKind::image:
+          spent = times != nullptr ? &times->pictures : nullptr;
+          textures_->load(path, name, images);
+          break;
+        case AssetKind::model: {
+          spent = times != nullptr ? &times->models : nullptr;
+          auto mesh = std::make_unique<Mesh>(path);
+          mesh->setTextureRegistry(*textures_);
+          models_.meshes.reserve(models_.meshes.size() + 1);
+          models_.modelNames.reserve(models_.modelNames.size() + 1);
+          models_.meshes.push_back(std::move(mesh));
+          models_.modelNames.push_back(name);
+          break;
+        }
+        case AssetKind::maya:
+          spent = times != nullptr ? &times->mayaScenes : nullptr;
+          if (mayaScene_.load(path) > 0) {
+            platform::showErrorBox(platform::formatMessage(curveTooLongMessage, name));
+          }
+          break;
       }
-      case AssetKind::maya:
-        mayaScene_.load(path);
-        spent = times != nullptr ? &times->mayaScenes : nullptr;
-        break;
+    } catch (const std::bad_alloc&) {
+      platform::showErrorBox(platform::formatMessage(outOfMemoryMessage, name));
     }
     if (spent != nullptr) {
       *spent += Clock::now() - start;

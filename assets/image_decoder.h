@@ -6,6 +6,7 @@
 #include "assets/path_limit.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,32 @@ bool initializeDevilQuietly();
 // false then.
 bool initializeDevil();
 
-// Decodes one file. On any failure `image` is left empty and DevIL holds
+// The width and height a PNG or JPEG file states in its header (PNG: the
+// IHDR chunk; JPEG: the first start-of-frame segment), read without
+// decoding anything; nothing when the file is neither or its header is cut.
+struct PictureSize {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+};
+std::optional<PictureSize> readPictureSize(const std::string& path);
+
+// The largest picture decoded: 4 bytes a texel after conversion, and DevIL
+// holds a picture more than once while it converts, so a small compressed
+// file that claims a huge size could take gigabytes.
+inline constexpr std::int64_t maxPictureBytes = std::int64_t{256} << 20;
+// The longest side decoded, GL_MAX_TEXTURE_SIZE once a context has told it
+// (setMaxPictureSide); 16384 before that. Safe from any thread.
+inline constexpr std::int32_t defaultMaxPictureSide = 16384;
+void setMaxPictureSide(std::int32_t side);
+std::int32_t maxPictureSide();
+
+// Whether a picture of this size is decoded: both sides from 1 to
+// maxPictureSide() and at most maxPictureBytes as RGBA8.
+bool pictureSizeAllowed(const PictureSize& size);
+
+// Decodes one file. Its size is read from its header first: a file that is
+// not a PNG or JPEG, or states a size that pictureSizeAllowed refuses, is a
+// loadFailed without being decoded. On any failure `image` is left empty and DevIL holds
 // nothing of it. Safe to call from any thread: DevIL's calls are serialised
 // (it keeps one global current image). Needs initializeDevil first.
 DecodeStatus decodeImage(const std::string& path, DecodedImage& image);

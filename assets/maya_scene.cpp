@@ -25,15 +25,28 @@ const glm::vec3 neutralPoint(1.0f, 1.0f, 1.0f);
 
 }  // namespace
 
-void MayaScene::load(const std::string& path, ArcSearch search) {
+std::size_t MayaScene::load(const std::string& path, ArcSearch search) {
   if (path.empty()) {
-    return;
+    return 0;
   }
-  add(readMayaFile(path), search);
+  return add(readMayaFile(path), search);
 }
 
-void MayaScene::add(MayaData file, ArcSearch search) {
+std::size_t MayaScene::add(MayaData file, ArcSearch search) {
+  // The file's records are made aside and added together, so that a file
+  // that fails half-way (out of memory) adds nothing.
+  std::vector<BezierCurve> made;
+  std::size_t tableFloats = 0;
+  std::size_t refused = 0;
   for (MayaCurve& read : file.curves) {
+    const std::size_t points = read.controlPoints.size();
+    const std::size_t segments = points > 0 ? (points - 1) / 3 : 0;
+    const std::size_t floats = segments * static_cast<std::size_t>(curve::arcTableSize);
+    if (floats > maxArcTableFloatsPerFile - tableFloats) {
+      ++refused;
+      continue;
+    }
+    tableFloats += floats;
     BezierCurve curve;
     curve.name = file.name;
     curve.path = file.path;
@@ -41,12 +54,18 @@ void MayaScene::add(MayaData file, ArcSearch search) {
     curve::measure(curve);
     curve::transform(curve, read.scale, read.rotation, read.translation);
     curve::precomputeSamples(curve, search);
-    curves.push_back(std::move(curve));
+    made.push_back(std::move(curve));
   }
+  curves.reserve(curves.size() + made.size());
+  pointLights.reserve(pointLights.size() + file.pointLights.size());
+  ambientLights.reserve(ambientLights.size() + file.ambientLights.size());
+  curves.insert(curves.end(), std::make_move_iterator(made.begin()),
+                std::make_move_iterator(made.end()));
   pointLights.insert(pointLights.end(), std::make_move_iterator(file.pointLights.begin()),
                      std::make_move_iterator(file.pointLights.end()));
   ambientLights.insert(ambientLights.end(), std::make_move_iterator(file.ambientLights.begin()),
                        std::make_move_iterator(file.ambientLights.end()));
+  return refused;
 }
 
 glm::vec3 MayaScene::evaluateCurve(std::string_view name, float u) const {

@@ -54,20 +54,31 @@ std::size_t firstEntryAbove(std::span<const float> table, float local);
 // read-only afterwards. Lookups compare whole names, case-sensitively, and
 // take the first match in loading order; a name that nothing has gives a
 // neutral value.
+// The arc-table floats the curves of one file may take together: 64 MiB,
+// about 3,350 segments (10,000 control points), far beyond any camera path.
+inline constexpr std::size_t maxArcTableFloatsPerFile = std::size_t{1} << 24;
+
 class MayaScene {
  public:
   // Reads the file at `path` (readMayaFile) and adds what it defines. An
   // empty path, an unreadable file or one whose first word is not "//Maya"
-  // adds nothing. Nothing is reported. `search` is for benchmarks and tests
-  // that compare arc-table searches.
-  void load(const std::string& path, ArcSearch search = firstEntryAbove);
+  // adds nothing. Returns the number of curves left out for their size (see
+  // add); the caller reports them. `search` is for benchmarks and tests that
+  // compare arc-table searches.
+  std::size_t load(const std::string& path, ArcSearch search = firstEntryAbove);
 
   // Adds the curves and lights of one read file, each list after what it
   // already holds. Each curve is measured on its points as written, then
   // placed with its transform, then sampled: every curve gets its transform
   // once and samples of its own, even when a file holds several (lookups by
   // name still find the first).
-  void add(MayaData file, ArcSearch search = firstEntryAbove);
+  //
+  // Each segment keeps an arc table of 4997 floats, so a small file of many
+  // points could take gigabytes: the curves of one file may hold at most
+  // maxArcTableFloatsPerFile floats of tables together, and a curve that
+  // would take the file past that is left out whole (later, smaller curves
+  // still fit). Returns the number of curves left out.
+  std::size_t add(MayaData file, ArcSearch search = firstEntryAbove);
 
   // The point at arc-length fraction u (clamped to [0, 1)) of the first curve
   // of that name, worked out through its segment tables; (1, 1, 1) when no

@@ -38,8 +38,10 @@ bool Mesh::load(const std::string& path) {
   clear();
   data_ = std::move(read);
   materials_.reserve(data_.materials.size());
+  // Materials of equal colours share their swatches.
+  SwatchPalette palette;
   for (const MaterialData& values : data_.materials) {
-    materials_.emplace_back(values);
+    materials_.emplace_back(values, palette);
   }
   if (needsDefaultMaterial(data_)) {
     defaultMaterial_.emplace(assets::defaultMaterial());

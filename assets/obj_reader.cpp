@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <iterator>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tessaly::assets {
 
@@ -300,6 +301,12 @@ class ObjParser {
     std::string path;
     path.reserve(directory_.size() + name.size());
     path.append(directory_).append(name);
+    // A library is read once per model: reading it again would append
+    // copies of its materials that "usemtl" never finds (the first of a
+    // name wins), at the cost of the whole library each time.
+    if (!readLibraries_.insert(path).second) {
+      return;
+    }
     std::vector<MaterialData> library = readLibrary_(path);
     model_.materials.insert(model_.materials.end(), std::make_move_iterator(library.begin()),
                             std::make_move_iterator(library.end()));
@@ -369,6 +376,7 @@ class ObjParser {
   std::size_t currentGroup_ = 0;
   std::int32_t currentMaterial_ = noMaterial;
   std::unordered_map<std::string, std::int32_t> firstMaterial_;
+  std::unordered_set<std::string> readLibraries_;  // paths of the libraries read
   std::size_t indexedMaterials_ = 0;
   // Whether a group after the first has faces, and where in the stream (in
   // floats) the first of them began.

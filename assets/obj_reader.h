@@ -86,7 +86,8 @@ struct ObjData {
   // in, to which "g default" returns.
   std::vector<MeshGroup> groups;
 
-  // The materials of every "mtllib" library, in the order they were read.
+  // The materials of every "mtllib" library, in the order they were read;
+  // a library named again (the same directory + name) is not read again.
   std::vector<MaterialData> materials;
 
   // Models (not point clouds): every triangle corner as its own vertex of
@@ -120,8 +121,8 @@ using LibraryReader = std::function<std::vector<MaterialData>(const std::string&
 ObjData readObjFile(const std::string& path);
 
 // Reads OBJ text held in memory (always opened). Each "mtllib" line calls
-// `readLibrary` with `directory` + the library name (with no `readLibrary`,
-// "mtllib" lines add nothing).
+// `readLibrary` with `directory` + the library name, once per path (with no
+// `readLibrary`, "mtllib" lines add nothing).
 ObjData readObjText(std::string_view text, std::string_view directory = {},
                     const LibraryReader& readLibrary = {});
 

@@ -32,11 +32,20 @@ bool usable(const std::string& name, DecodeStatus status, const DecodedImage& im
   return true;
 }
 
+// Pictures decoded from now on (here or ahead of time) are refused before
+// decoding when a side is beyond what this context's textures can take.
+void learnTextureLimit() {
+  GLint maxSide = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+  setMaxPictureSide(maxSide);
+}
+
 }  // namespace
 
 bool TextureRegistry::load(const std::string& path, const std::string& name,
                            ImageSource& source) {
   initializeDevil();
+  learnTextureLimit();
   DecodedImage image;
   const DecodeStatus status = source.decode(path, image);
   return add(path, name, status, image);

@@ -10,7 +10,9 @@ namespace tessaly::platform {
 
 // Watches a directory and every directory below it (directories that appear
 // later are watched as they appear) for files and directories that are
-// created, written, or moved in. One thread waits; any thread may stop it.
+// created, written, or moved in. A directory moved out of the tree is no
+// longer watched, nor anything below it. One thread waits; any thread may
+// stop it.
 // One notification about a file or directory, by its path below the watched
 // root ("Shaders/Overlay.frag").
 struct WatchedChange {
@@ -57,6 +59,8 @@ class DirectoryWatch {
  private:
   void watchTree(const std::string& directory, std::vector<std::string>* found,
                  std::vector<WatchedChange>* changes);
+  // Ends the watches of the directory at `path` and of every directory below it.
+  void unwatchTree(const std::string& path);
   // `path` (below or at the root) relative to the root, without a leading '/'.
   std::string relativeToRoot(const std::string& path) const;
 

@@ -19,8 +19,11 @@ namespace tessaly::platform {
 
 namespace {
 
-// Created, written (each write and the close after writing), moved in.
-constexpr std::uint32_t watchedEvents = IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO;
+// Created, written (each write and the close after writing), moved in; and
+// moved out, which is not a change but ends the watch of a directory that
+// leaves the tree.
+constexpr std::uint32_t watchedEvents =
+    IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM;
 // The root is followed when it is a link to a directory (a Data folder kept
 // elsewhere); below it only real directories are watched, so a link can
 // neither lead the watch out of the tree nor round in a loop.
@@ -112,6 +115,20 @@ void DirectoryWatch::watchTree(const std::string& directory, std::vector<std::st
   }
 }
 
+void DirectoryWatch::unwatchTree(const std::string& path) {
+  const std::string below = path + "/";
+  for (auto entry = directories_.begin(); entry != directories_.end();) {
+    const std::string& watched = entry->second;
+    if (entry->first != rootWatch_ &&
+        (watched == path || watched.compare(0, below.size(), below) == 0)) {
+      inotify_rm_watch(notifyFd_, entry->first);
+      entry = directories_.erase(entry);
+    } else {
+      ++entry;
+    }
+  }
+}
+
 DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& names,
                                                       std::vector<WatchedChange>* changes) {
   if (notifyFd_ < 0) {
@@ -137,8 +154,10 @@ DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& 
       }
       return Result::failed;
     }
-    for (const NotifyRecord& record :
-         decodeNotifyRecords(std::string_view(buffer, static_cast<std::size_t>(length)))) {
+    const std::vector<NotifyRecord> records =
+        decodeNotifyRecords(std::string_view(buffer, static_cast<std::size_t>(length)));
+    for (std::size_t index = 0; index < records.size(); ++index) {
+      const NotifyRecord& record = records[index];
       if ((record.mask & IN_Q_OVERFLOW) != 0) {
         return Result::overflow;
       }
@@ -152,17 +171,37 @@ DirectoryWatch::Result DirectoryWatch::waitForChanges(std::vector<std::string>& 
       if (record.name.empty()) {
         continue;
       }
+      if ((record.mask & IN_MOVED_FROM) != 0) {
+        // A directory renamed within the tree keeps its watches: its
+        // moved-in half, which follows at once, adds them again under the
+        // new path (the system hands back the same watches). One moved out
+        // of the tree is no longer watched, nor anything below it: what
+        // happens there is not in the tree.
+        const auto parent = directories_.find(record.watch);
+        const bool renamedInside =
+            index + 1 < records.size() && (records[index + 1].mask & IN_MOVED_TO) != 0 &&
+            records[index + 1].cookie == record.cookie &&
+            directories_.count(records[index + 1].watch) != 0;
+        if ((record.mask & IN_ISDIR) != 0 && parent != directories_.end() && !renamedInside) {
+          unwatchTree(parent->second + "/" + std::string(record.name));
+        }
+        continue;
+      }
+      const auto parent = directories_.find(record.watch);
+      if (parent == directories_.end()) {
+        // Queued before its directory was moved out and unwatched.
+        continue;
+      }
       const std::string name(record.name);
       names.push_back(name);
       const bool newDirectory =
           (record.mask & IN_ISDIR) != 0 && (record.mask & (IN_CREATE | IN_MOVED_TO)) != 0;
-      const auto parent = directories_.find(record.watch);
-      if (changes != nullptr && parent != directories_.end()) {
+      if (changes != nullptr) {
         const std::string parentPath = relativeToRoot(parent->second);
         const bool finished = (record.mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) != 0;
         changes->push_back({parentPath.empty() ? name : parentPath + "/" + name, finished});
       }
-      if (newDirectory && parent != directories_.end()) {
+      if (newDirectory) {
         const std::string path = parent->second + "/" + name;
         const int watch = inotify_add_watch(notifyFd_, path.c_str(), watchFlags);
         if (watch >= 0) {

@@ -15,6 +15,7 @@ struct NotifyRecord {
   std::uint32_t mask = 0;  // what happened (IN_CREATE, IN_Q_OVERFLOW, ...)
   std::string_view name;   // the name within the watched directory, without
                            // its padding; empty for the directory itself
+  std::uint32_t cookie = 0;  // the same in the two halves of one rename
 };
 
 // The records in `bytes`, in order. A record whose header or name would run

@@ -23,6 +23,7 @@ std::vector<NotifyRecord> decodeNotifyRecords(std::string_view bytes) {
     NotifyRecord record;
     record.watch = header.wd;
     record.mask = header.mask;
+    record.cookie = header.cookie;
     record.name = padded.substr(0, padded.find('\0'));
     records.push_back(record);
   }

@@ -1,5 +1,6 @@
 #include "assets/maya_scene.h"
 #include "bench/assets/literal_arc_scan.h"
+#include "tests/support/memory_limit.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -451,6 +452,65 @@ TEST(MayaSceneCurves, CubicBezierWeights) {
   // At t = 1/2 the weights are 1/8, 3/8, 3/8, 1/8, all exact.
   const glm::vec3 half = 0.125f * p0 + 0.375f * p1 + 0.375f * p2 + 0.125f * p3;
   EXPECT_TRUE(sameBits(cubicBezier(p0, p1, p2, p3, 0.5f), half));
+}
+
+// Maya text with one curve shape per entry of `pointCounts`, each a zigzag
+// of that many control points.
+std::string curvesText(const std::vector<std::size_t>& pointCounts) {
+  std::string text = "//Maya ASCII 2018 scene\n";
+  for (const std::size_t count : pointCounts) {
+    text += "createNode transform -n \"path\";\ncreateNode bezierCurve -n \"pathShape\" -p \"path\";\n"
+            "\tsetAttr -k off \".v\";\n\tsetAttr \".cc\" -type \"nurbsCurve\"\n\t\t3 1 0 no 3\n"
+            "\t\t0\n\t\t" + std::to_string(count) + "\n";
+    for (std::size_t i = 0; i < count; ++i) {
+      text += std::to_string(i) + " " + std::to_string(i % 2) + " 0\n";
+    }
+    text += "\t\t;\n";
+  }
+  return text;
+}
+
+// A few megabytes of points would make gigabytes of arc tables (4997 floats
+// a segment): the curves of one file may take 2^24 table floats together,
+// and a curve past that is left out whole and counted, the rest of the file
+// still read. Run in a child limited to 400 MB more address space, so a
+// file that is measured after all shows as a failed child.
+TEST(MayaSceneLimits, CurvesWhoseArcTablesWouldPassTheBudgetAreLeftOut) {
+  const std::size_t fits = 3 * (maxArcTableFloatsPerFile / 4997) + 1;  // 3357 segments
+  struct Case {
+    std::vector<std::size_t> pointCounts;
+    std::size_t refused;
+    std::vector<std::int32_t> segmentCounts;  // of the curves added, in order
+  };
+  const std::vector<Case> cases = {
+      {{300000, 4}, 1, {1}},            // 3.4 MB of points, about 2 GB of tables
+      {{1000000}, 1, {}},
+      {{fits}, 0, {3357}},              // exactly within the budget
+      {{fits + 3}, 1, {}},              // one segment more
+      {{fits, 7}, 1, {3357}},           // the budget is per file: nothing fits after it
+      {{7, 300000, 10}, 1, {2, 3}},
+  };
+  for (const Case& row : cases) {
+    const std::string text = curvesText(row.pointCounts);
+    const std::optional<int> status = test::runWithMemoryLimit(
+        400u << 20,
+        [&] {
+          MayaScene scene;
+          if (scene.add(readMayaText(text, "Data/Maya/Huge.ma")) != row.refused) return 1;
+          if (scene.curves.size() != row.segmentCounts.size()) return 2;
+          for (std::size_t i = 0; i < scene.curves.size(); ++i) {
+            const BezierCurve& curve = scene.curves[i];
+            if (curve.segmentCount != row.segmentCounts[i] || curve.name != "Huge.ma" ||
+                curve.samples.size() != 5001) {
+              return 3;
+            }
+          }
+          return 0;
+        },
+        std::chrono::seconds(120));
+    EXPECT_EQ(status, 0) << row.pointCounts.size() << " curves, the first of "
+                         << row.pointCounts.front() << " points";
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 
 namespace tessaly::assets {
 namespace {
@@ -148,6 +149,44 @@ TEST_F(MeshTest, AModelUploadsItsVertexStreamAndIndexList) {
   EXPECT_EQ(&mesh.materialOf(data.batches[1]), &mesh.materials()[0]);
   EXPECT_NE(&mesh.materialOf(data.batches[0]), &mesh.materials()[0]);
   EXPECT_EQ(errors.messages(), Messages{});
+}
+
+// Materials of equal colours share their swatches: a library of 1,000
+// materials in three colours makes four swatch targets (the three colours
+// and black), not 4,000, and each swatch still shows its material's colour.
+TEST_F(MeshTest, MaterialsOfEqualColoursShareTheirSwatches) {
+  const float colours[3][3] = {{1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+  std::string mtl;
+  for (int i = 0; i < 1000; ++i) {
+    const float* c = colours[i % 3];
+    mtl += "newmtl m" + std::to_string(i) + "\nKd " + std::to_string(c[0]) + " " +
+           std::to_string(c[1]) + " " + std::to_string(c[2]) + "\n";
+  }
+  write("Many.mtl", mtl);
+  Mesh mesh(write("Many.obj", "mtllib Many.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nusemtl m2\n"
+                              "f 1//1 2//1 3//1\n"));
+  ASSERT_TRUE(mesh.isLoaded());
+  ASSERT_EQ(mesh.materials().size(), 1000u);
+  std::set<GLuint> textures;
+  for (const Material& material : mesh.materials()) {
+    for (const render::RenderTarget* swatch :
+         {&material.ambientSwatch(), &material.diffuseSwatch(), &material.specularSwatch(),
+          &material.emissiveSwatch()}) {
+      textures.insert(swatch->colorTexture());
+    }
+  }
+  EXPECT_EQ(textures.size(), 4u);
+  for (int i : {0, 1, 2, 999}) {
+    const Material& material = mesh.materials()[static_cast<std::size_t>(i)];
+    float texel[4] = {-1, -1, -1, -1};
+    glBindTexture(GL_TEXTURE_2D, material.diffuseSwatch().colorTexture());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texel);
+    const float* c = colours[i % 3];
+    EXPECT_EQ(std::vector<float>(texel, texel + 4), (std::vector<float>{c[0], c[1], c[2], 1}))
+        << "material " << i;
+  }
+  ASSERT_EQ(mesh.data().batches.size(), 1u);
+  EXPECT_EQ(&mesh.materialOf(mesh.data().batches[0]), &mesh.materials()[2]);
 }
 
 TEST_F(MeshTest, APointCloudUploadsItsPositionsInFileOrderAndNoIndexList) {

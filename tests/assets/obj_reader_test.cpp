@@ -1,8 +1,10 @@
 #include "assets/obj_reader.h"
+#include "tests/support/memory_limit.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -159,6 +161,60 @@ TEST(ObjReader, LibrariesAreReadFromTheModelsDirectoryThroughTheGivenReader) {
   // Without a reader, text reading needs no file system.
   model = readObjText("mtllib a.mtl\n");
   EXPECT_TRUE(model.materials.empty());
+}
+
+// Each library is read once per model, however often it is named; the
+// copies it would append are never found by "usemtl" (the first material of a
+// name wins), so every lookup gives what it gave before.
+TEST(ObjReader, ALibraryNamedAgainIsReadOnceAndLookupsStayTheSame) {
+  std::map<std::string, int> reads;
+  const LibraryReader library = [&](const std::string& path) {
+    ++reads[path];
+    std::vector<MaterialData> materials(2);
+    materials[0].name = path == "M/a.mtl" ? "A" : "B";
+    materials[1].name = "Shared";
+    materials[1].diffuse = path == "M/a.mtl" ? glm::vec3(1, 0, 0) : glm::vec3(0, 0, 1);
+    return materials;
+  };
+  const std::string face = "f 1//1 2//1 3//1\n";
+  std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nmtllib a.mtl\nusemtl A\n" + face +
+                     "mtllib b.mtl\n";
+  for (int i = 0; i < 1000; ++i) text += i % 2 == 0 ? "mtllib a.mtl\n" : "mtllib b.mtl\n";
+  text += "usemtl Shared\n" + face + "usemtl B\n" + face + "mtllib ./a.mtl\nusemtl A\n" + face;
+  const ObjData model = readObjText(text, "M/", library);
+  // "./a.mtl" is another path, so it is read (and adds copies found by nobody).
+  EXPECT_EQ(reads, (std::map<std::string, int>{{"M/a.mtl", 1}, {"M/b.mtl", 1}, {"M/./a.mtl", 1}}));
+  ASSERT_EQ(model.materials.size(), 6u);
+  std::vector<std::int32_t> used;
+  for (const DrawBatch& batch : model.batches) used.push_back(batch.material);
+  EXPECT_EQ(used, (std::vector<std::int32_t>{0, 1, 2, 0}));
+  EXPECT_EQ(model.materialOf(model.batches[1]).diffuse, glm::vec3(1, 0, 0));
+}
+
+// 10,000 "mtllib" lines naming a library of 1,000 materials: read once, the
+// model stays small (it used to append ten million materials and abort).
+TEST(ObjReader, ManyLinesNamingOneLargeLibraryCostOneReading) {
+  test::TempDir dir;
+  std::string mtl;
+  for (int i = 0; i < 1000; ++i) mtl += "newmtl m" + std::to_string(i) + "\nKd 0.5 0.5 0.5\n";
+  dir.write("Models/big.mtl", mtl);
+  std::string obj = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n";
+  for (int i = 0; i < 10000; ++i) {
+    obj += "mtllib big.mtl\nusemtl m" + std::to_string(i % 1000) + "\nf 1//1 2//1 3//1\n";
+  }
+  const std::string path = dir.write("Models/many.obj", obj);
+  const auto start = std::chrono::steady_clock::now();
+  const std::optional<int> status = test::runWithMemoryLimit(
+      300u << 20,
+      [&] {
+        const ObjData model = readObjFile(path);
+        if (model.materials.size() != 1000) return 1;
+        if (model.batches.size() != 10000 || model.batches[9999].material != 999) return 2;
+        return 0;
+      },
+      std::chrono::seconds(120));
+  EXPECT_EQ(status, 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
 TEST(ObjReader, PositionsOnlyMakeAPointCloudInFileOrder) {

@@ -2,6 +2,7 @@
 
 #include "tests/support/error_recorder.h"
 #include "tests/support/jpeg_writer.h"
+#include "tests/support/memory_limit.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/temp_dir.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <vector>
 
 namespace tessaly::assets {
@@ -227,6 +229,83 @@ TEST_F(TextureRegistryTest, OverlongPathsAreNotOpenedAndTheMessageIsCut) {
   const std::string full = "DevIL failed to load: " + name;
   EXPECT_EQ(errors.messages(), Messages{full.substr(0, 255)});
 }
+
+// The size a picture states in its header is read without decoding, and a
+// picture beyond the limits is refused before DevIL sees it: a 30000 x 30000
+// bomb of a few megabytes, one past the texture side, one past the memory
+// budget. Decoding runs in a child limited to 600 MB more address space, so
+// a picture that is decoded after all shows as a failed child.
+TEST(DecodeImage, PicturesTooLargeAreRefusedFromTheirHeaderBeforeDecoding) {
+  ASSERT_TRUE(initializeDevil());
+  test::TempDir dir;
+  const std::int64_t budgetSide = 8193;  // 8193 x 8193 x 4 bytes is past 256 MiB
+  ASSERT_GT(budgetSide * budgetSide * 4, maxPictureBytes);
+  struct Case {
+    std::string name;
+    std::string bytes;
+    std::int64_t width, height;
+    DecodeStatus status;
+  };
+  const std::vector<Case> cases = {
+      {"bomb.png", test::encodeBlackGreyPngBomb(30000, 30000), 30000, 30000, DecodeStatus::loadFailed},
+      {"side.png", test::encodeBlackGreyPngBomb(defaultMaxPictureSide + 1, 2), defaultMaxPictureSide + 1,
+       2, DecodeStatus::loadFailed},
+      {"budget.png", test::encodeBlackGreyPngBomb(8193, 8193), 8193, 8193, DecodeStatus::loadFailed},
+      {"fits.png", test::encodeBlackGreyPngBomb(4000, 3000), 4000, 3000, DecodeStatus::decoded},
+  };
+  ASSERT_LT(cases[0].bytes.size(), 6u << 20);
+  for (const Case& row : cases) {
+    const std::string path = dir.write(row.name, row.bytes);
+    const std::optional<PictureSize> size = readPictureSize(path);
+    ASSERT_TRUE(size.has_value()) << row.name;
+    EXPECT_EQ(size->width, row.width) << row.name;
+    EXPECT_EQ(size->height, row.height) << row.name;
+    const std::optional<int> status = test::runWithMemoryLimit(
+        600u << 20,
+        [&] {
+          DecodedImage image;
+          const DecodeStatus decoded = decodeImage(path, image);
+          if (decoded != row.status) return 1;
+          if (decoded == DecodeStatus::decoded &&
+              image.pixels.size() != static_cast<std::size_t>(row.width * row.height * 4)) {
+            return 2;
+          }
+          return 0;
+        },
+        std::chrono::seconds(60));
+    EXPECT_EQ(status, 0) << row.name;
+  }
+}
+
+// JPEG headers: the first start-of-frame segment gives the size, after any
+// number of other segments; files that are neither PNG nor JPEG, or cut in
+// their header, have none (and are not decoded).
+TEST(DecodeImage, SizesAreReadFromJpegHeadersAndForeignFilesHaveNone) {
+  test::TempDir dir;
+  const std::string jpeg = solidJpeg(dir, "a.jpg", {10, 20, 30, 255});
+  const std::optional<PictureSize> size = readPictureSize(jpeg);
+  ASSERT_TRUE(size.has_value());
+  EXPECT_EQ(size->width, 8);
+  EXPECT_EQ(size->height, 8);
+  // A comment segment and fill bytes before a progressive frame header.
+  const std::string progressive = dir.write(
+      "b.jpg", std::string("\xff\xd8\xff\xfe\x00\x05hi!\xff\xff\xc2\x00\x0b\x08\x01\x02\x03\x04", 19) +
+                   std::string(8, '\0'));
+  const std::optional<PictureSize> frame = readPictureSize(progressive);
+  ASSERT_TRUE(frame.has_value());
+  EXPECT_EQ(frame->width, 0x0304);
+  EXPECT_EQ(frame->height, 0x0102);
+  for (const std::string& bytes :
+       {std::string("BM not a picture"), std::string("\x89PNG\r\n\x1a\n\x00\x00", 10),
+        std::string("\xff\xd8\xff\xda\x00\x02", 6), std::string()}) {
+    const std::string path = dir.write("foreign.png", bytes);
+    EXPECT_FALSE(readPictureSize(path).has_value()) << testing::PrintToString(bytes);
+    DecodedImage image;
+    EXPECT_EQ(decodeImage(path, image), DecodeStatus::loadFailed);
+  }
+  EXPECT_FALSE(readPictureSize(dir.file("missing.png")).has_value());
+}
+
 
 }  // namespace
 }  // namespace tessaly::assets

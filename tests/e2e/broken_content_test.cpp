@@ -10,6 +10,8 @@
 //
 // The copy of Data/ is a tree of symbolic links to the built production
 // with the one damaged file written for real, so a case costs no copying.
+#include "tests/support/memory_limit.h"
+#include "tests/support/png_writer.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/x_windows.h"
@@ -42,6 +44,10 @@ const std::string capturePath = std::string(TESSALY_BINARY_DIR) + "/tessaly-capt
 
 // A run that has not ended after this has hung.
 constexpr auto runTimeout = 60s;
+// The address space tessaly-capture may take in the runs on files that claim
+// gigabytes, in KiB: the show at 64x36 needs far less, and a 30000x30000
+// picture decoded or a curve of 100,000 segments measured needs far more.
+constexpr long captureAddressSpaceKb = 3L << 20;
 // Runs of one case at a time: start-up is mostly one core's work, and a
 // missing shader file waits two seconds doing nothing.
 constexpr std::size_t parallelRuns = 2;
@@ -421,6 +427,80 @@ TEST(BrokenContentMatrix, CoversEveryFileOfTheProductionWithEachDamageOnce) {
       EXPECT_EQ(rows, 1) << file << " " << damageName(damage);
     }
   }
+}
+
+// --- Small files that claim gigabytes ----------------------------------------------------
+
+// Files added to the production that cost far more memory or time than their
+// size suggests: each is refused before the cost (with its message) or read
+// at its real cost, and the show goes on. The tool runs with its address
+// space limited, so a file that is decoded or measured after all ends the
+// run (a crash or an abort) instead of taking the machine's memory.
+struct AddedFiles {
+  const char* label;
+  std::vector<std::pair<std::string, std::string>> files;  // below Data/, and their bytes
+  Outcome outcome;
+};
+
+// A Maya curve of `points` control points.
+std::string mayaCurve(std::size_t points) {
+  std::string text =
+      "//Maya ASCII 2018 scene\ncreateNode transform -n \"path\";\n"
+      "createNode bezierCurve -n \"pathShape\" -p \"path\";\n\tsetAttr -k off \".v\";\n"
+      "\tsetAttr \".cc\" -type \"nurbsCurve\"\n\t\t3 1 0 no 3\n\t\t0\n\t\t" +
+      std::to_string(points) + "\n";
+  for (std::size_t i = 0; i < points; ++i) {
+    text += std::to_string(i % 1000) + " " + std::to_string(i % 7) + " 0\n";
+  }
+  return text + "\t\t;\n";
+}
+
+TEST(BrokenContentMatrix, FilesThatClaimGigabytesAreRefusedOrReadAtTheirRealCost) {
+  if (!haveXDisplay()) GTEST_SKIP() << "needs a display";
+  if (!productionBuilt()) GTEST_SKIP() << "the production is not built into " << production;
+  std::string library;
+  for (int i = 0; i < 1000; ++i) {
+    library += "newmtl m" + std::to_string(i) + "\nKd 0." + std::to_string(i % 10) + " 0.5 0.5\n";
+  }
+  std::string model = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n";
+  for (int i = 0; i < 10000; ++i) model += "mtllib Many.mtl\n";
+  model += "usemtl m7\nf 1//1 2//1 3//1\n";
+  const std::vector<AddedFiles> added = {
+      {"a 30000x30000 PNG of a few megabytes",
+       {{"Textures/Bomb.png", encodeBlackGreyPngBomb(30000, 30000)}},
+       reported("DevIL failed to load: Bomb.png")},
+      {"a PNG past the texture side", {{"Textures/Wide.png", encodeBlackGreyPngBomb(40000, 2)}},
+       reported("DevIL failed to load: Wide.png")},
+      {"the loading picture as a bomb", {{"Loading.jpg", encodeBlackGreyPngBomb(30000, 30000)}},
+       reported("DevIL failed to load: Loading.jpg")},
+      {"a Maya curve of 300,000 points", {{"Maya/Huge.ma", mayaCurve(300000)}},
+       reported("Maya curve too long, left out: Huge.ma")},
+      {"10,000 mtllib lines naming a library of 1,000 materials",
+       {{"Models/Many.obj", model}, {"Models/Many.mtl", library}}, silent()},
+  };
+  TempDir work;
+  std::vector<CaptureRun> runs;
+  for (const AddedFiles& row : added) {
+    CaptureRun run;
+    run.label = row.label;
+    run.folder = work.path() / std::to_string(runs.size());
+    run.file = row.files.front().first;
+    run.outcome = row.outcome;
+    for (const auto& [file, bytes] : row.files) {
+      if (fs::exists(run.folder / "Data" / file)) {
+        fs::remove(run.folder / "Data" / file);  // a link to the production's file
+      } else if (!fs::exists(run.folder / "Data")) {
+        makeDamagedCopy(run.folder, file, Damage::missing);
+      }
+      writeFile(run.folder / "Data" / file, bytes);
+    }
+    if (addressSpaceLimitWorks) {
+      run.wrapper = {"/bin/sh", "-c", "ulimit -v " + std::to_string(captureAddressSpaceKb) +
+                                          " && exec \"$0\" \"$@\""};
+    }
+    runs.push_back(std::move(run));
+  }
+  EXPECT_EQ(runAll(runs, work.path()), "");
 }
 
 // --- Data/ as a whole ------------------------------------------------------------------

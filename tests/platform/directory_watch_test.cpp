@@ -119,6 +119,46 @@ TEST(DirectoryWatch, ReportsFilesAndDirectoriesMovedIn) {
   EXPECT_TRUE(contains(names, "Leaf.png"));
 }
 
+// A directory moved out of the tree takes its watches (its own and its
+// subtree's) with it; one renamed inside the tree is watched under its new
+// path, with the paths of the changes below it.
+TEST(DirectoryWatch, ForgetsDirectoriesMovedOutAndFollowsOnesRenamedInside) {
+  test::TempDir folder;
+  folder.write("Data/Gone/Deeper/Old.png", "x");
+  folder.write("Data/Renamed/Deeper/Old.png", "x");
+  fs::create_directories(folder.path() / "Outside");
+  DirectoryWatch watch;
+  ASSERT_TRUE(watch.open(folder.file("Data")));
+
+  fs::rename(folder.path() / "Data/Gone", folder.path() / "Outside/Gone");
+  fs::rename(folder.path() / "Data/Renamed", folder.path() / "Data/NewName");
+  folder.write("Outside/Gone/Left.png", "x");
+  folder.write("Outside/Gone/Deeper/LeftToo.png", "x");
+  folder.write("Data/NewName/Deeper/Kept.png", "x");
+  folder.write("Data/Marker.png", "x");
+  std::vector<std::string> names;
+  std::vector<WatchedChange> changes;
+  Watchdog watchdog(watch, 10s);
+  while (!contains(names, "Marker.png") || !contains(names, "Kept.png")) {
+    ASSERT_EQ(watch.waitForChanges(names, &changes), Result::changes);
+  }
+  EXPECT_FALSE(contains(names, "Left.png"));
+  EXPECT_FALSE(contains(names, "LeftToo.png"));
+  EXPECT_FALSE(contains(names, "Gone"));  // moving out is not a change
+  EXPECT_TRUE(contains(names, "NewName"));
+  EXPECT_TRUE(std::any_of(changes.begin(), changes.end(), [](const WatchedChange& change) {
+    return change.path == "NewName/Deeper/Kept.png";
+  }));
+
+  // Still nothing from the moved-out tree after more changes in it.
+  folder.write("Outside/Gone/Deeper/Later.png", "x");
+  folder.write("Data/Marker2.png", "x");
+  while (!contains(names, "Marker2.png")) {
+    ASSERT_EQ(watch.waitForChanges(names, &changes), Result::changes);
+  }
+  EXPECT_FALSE(contains(names, "Later.png"));
+}
+
 TEST(DirectoryWatch, CannotWatchAMissingRootOrAFile) {
   test::TempDir folder;
   folder.write("Data", "a file, not a directory");

@@ -80,4 +80,57 @@ inline std::string encodePng(int width, int height, const std::vector<std::uint8
   return png;
 }
 
+// The bytes of a width x height 8-bit grey PNG of black pixels, compressed
+// as deflate compresses long runs (one literal, then copies of 258 bytes at
+// distance 1), so that a few megabytes claim a picture of gigabytes: a
+// decompression bomb, for tests that must refuse it before decoding.
+inline std::string encodeBlackGreyPngBomb(std::uint32_t width, std::uint32_t height) {
+  using namespace png_detail;
+  const std::uint64_t total = (std::uint64_t{width} + 1) * height;  // a filter byte per row
+  std::string zlib = {'\x78', '\x01'};
+  std::uint32_t bits = 0;
+  int bitCount = 0;
+  const auto putBits = [&](std::uint32_t value, int count) {  // least significant first
+    bits |= value << bitCount;
+    bitCount += count;
+    while (bitCount >= 8) {
+      zlib.push_back(static_cast<char>(bits & 0xFF));
+      bits >>= 8;
+      bitCount -= 8;
+    }
+  };
+  const auto putCode = [&](std::uint32_t code, int length) {  // Huffman codes: most significant first
+    for (int i = length - 1; i >= 0; --i) putBits((code >> i) & 1u, 1);
+  };
+  putBits(1, 1);  // the last block
+  putBits(1, 2);  // fixed Huffman codes
+  std::uint64_t written = 0;
+  const auto literalZero = [&] {
+    putCode(0x30, 8);
+    ++written;
+  };
+  literalZero();
+  while (total - written >= 258) {
+    putCode(0xC5, 8);  // length 258 (code 285)
+    putCode(0, 5);     // distance 1
+    written += 258;
+  }
+  while (written < total) literalZero();
+  putCode(0, 7);  // end of block
+  if (bitCount > 0) putBits(0, 8 - bitCount);
+  const std::uint32_t a = 1;
+  const auto b = static_cast<std::uint32_t>(total % 65521);  // Adler-32 of zeros
+  putBigEndian(zlib, (b << 16) | a);
+
+  std::string header;
+  putBigEndian(header, width);
+  putBigEndian(header, height);
+  header += {'\x08', '\x00', '\x00', '\x00', '\x00'};  // 8 bits, grey, deflate, no interlace
+  std::string png = "\x89PNG\r\n\x1a\n";
+  putChunk(png, "IHDR", header);
+  putChunk(png, "IDAT", zlib);
+  putChunk(png, "IEND", "");
+  return png;
+}
+
 }  // namespace tessaly::test

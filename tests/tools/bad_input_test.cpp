@@ -78,6 +78,10 @@ const std::vector<BadInput> cases = {
     {&capturePath, {"--at", "1"}, Folder::empty, 2, "tessaly-capture: --at needs -o FILE.png"},
     {&capturePath, {"--at", "1,2", "-o", "x.png"}, Folder::empty, 2,
      "tessaly-capture: several --at times need a %d in the -o name (e.g. frame%02d.png)"},
+    // One time and a stray '%': the name is wrong, not the number of times.
+    {&capturePath, {"--at", "5", "-o", "a%"}, Folder::empty, 2,
+     "tessaly-capture: the -o name 'a%' has a '%' that is not %d, %0Nd or %% (write %% for a "
+     "literal %)"},
     {&capturePath, {"--at", "-1", "-o", "x.png"}, Folder::empty, 2,
      "tessaly-capture: --at wants times in seconds, 0 or more, separated by commas"},
     {&capturePath, {"--size", "0x0", "--at", "1", "-o", "x.png"}, Folder::empty, 2,
@@ -94,11 +98,21 @@ const std::vector<BadInput> cases = {
     {&capturePath, {"--at", "1", "-o", "x.png"}, Folder::empty, 1,
      "tessaly-capture: no Data/ folder in the current directory"},
     {&capturePath, {"--at", "1", "-o", "@/missing-folder/x.png"}, Folder::production, 1,
-     "tessaly-capture: cannot write @/missing-folder/x.png"},
+     "tessaly-capture: cannot write @/missing-folder/x.png: No such file or directory"},
     {&capturePath, {"--at", "1", "-o", "@/a-folder"}, Folder::production, 1,
-     "tessaly-capture: cannot write @/a-folder"},
+     "tessaly-capture: cannot write @/a-folder: Is a directory"},
     {&capturePath, {"--sheet", "@/missing-folder/s.png", "--count", "1"}, Folder::production, 1,
-     "tessaly-capture: cannot write @/missing-folder/s.png"},
+     "tessaly-capture: cannot write @/missing-folder/s.png: No such file or directory"},
+    // A picture too large for the PNG encoder is refused before start-up, so
+    // here even without Data/ (it used to render for minutes, then fail).
+    {&capturePath, {"--size", "480x16384", "--count", "100", "--columns", "1", "--sheet", "s.png"},
+     Folder::empty, 1,
+     "tessaly-capture: cannot write s.png: a sheet of 100 frames of 480x16384 in 1 column would "
+     "be 496x1641408 pixels, more than a PNG here can hold (900 MiB of pixels at most); use fewer "
+     "frames, more columns or a smaller --size"},
+    {&capturePath, {"--size", "16384x16384", "--at", "1", "-o", "x.png"}, Folder::empty, 1,
+     "tessaly-capture: cannot write x.png: 16384x16384 pixels, more than a PNG here can hold (900 "
+     "MiB of pixels at most)"},
 };
 
 std::string withFolder(std::string text, const fs::path& folder) {

@@ -1,5 +1,6 @@
 #include "tools/inspect/inspect.h"
 #include "tools/inspect/json_writer.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -219,6 +220,51 @@ TEST(JsonWriter, EscapesStringsAndWritesNonFiniteNumbersAsNull) {
   json.endObject();
   EXPECT_EQ(out, "{\"a\\\"b\": \"line\\nquote\\\" back\\\\ tab\\t \\u0001\", \"nan\": null, "
                  "\"inf\": null, \"empty\": []}");
+}
+
+// JSON is UTF-8: well-formed sequences pass through, every byte that is not
+// part of one (names on disk and in files may hold any bytes) becomes U+FFFD.
+TEST(JsonWriter, BytesThatAreNotUtf8BecomeReplacementCharacters) {
+  const struct {
+    std::string_view text;
+    std::string_view json;
+  } cases[] = {
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xb5", "\"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xb5\""},
+      {"\xff", "\"\\ufffd\""},
+      {"a\x80z", "\"a\\ufffdz\""},                  // a lone continuation byte
+      {"\xc3", "\"\\ufffd\""},                      // cut at the end
+      {"\xc3(", "\"\\ufffd(\""},                    // cut by a plain byte
+      {"\xc0\xaf", "\"\\ufffd\\ufffd\""},           // overlong '/'
+      {"\xe0\x80\xaf", "\"\\ufffd\\ufffd\\ufffd\""},  // overlong, three bytes
+      {"\xed\xa0\x80", "\"\\ufffd\\ufffd\\ufffd\""},  // a surrogate
+      {"\xf4\x90\x80\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\""},  // past U+10FFFF
+      {"\xf4\x8f\xbf\xbf", "\"\xf4\x8f\xbf\xbf\""},  // U+10FFFF itself
+      {"\xfe\xfe\"", "\"\\ufffd\\ufffd\\\"\""},
+  };
+  for (const auto& row : cases) {
+    std::string out;
+    JsonWriter(out).string(row.text);
+    EXPECT_EQ(out, row.json) << testing::PrintToString(std::string(row.text));
+  }
+}
+
+TEST(InspectProcess, ANameWithBytesThatAreNotUtf8PrintsAsValidJson) {
+  test::TempDir dir;
+  const std::string file = dir.write("cam\xff\xfe.ma", test::readFile(mayaFixtures + "Light1.ma"));
+  const Outcome run = inspectProcess("maya '" + file + "'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"name\": \"cam\\ufffd\\ufffd.ma\""), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find('\xff'), std::string::npos);
+}
+
+// Output that cannot be written is a failure with its reason, not success.
+TEST(InspectProcess, AFullOutputEndsWithOne) {
+  int status = -1;
+  const std::string err = test::runCommand(std::string(TESSALY_BINARY_DIR) + "/tessaly-inspect track " +
+                                               trackFixtures + "sync_fov.track 150 2>&1 >/dev/full",
+                                           &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err, "tessaly-inspect: cannot write standard output: No space left on device\n");
 }
 
 }  // namespace

@@ -193,6 +193,10 @@ ParseResult parseOptions(const std::vector<std::string>& arguments) {
       return fail("nothing to capture: give --at, --sheet or --video");
     case OutputMode::stills:
       if (stillPattern.empty()) return fail("--at needs -o FILE.png");
+      if (!stillFileName(stillPattern, 1, 1)) {
+        return fail("the -o name '" + stillPattern +
+                    "' has a '%' that is not %d, %0Nd or %% (write %% for a literal %)");
+      }
       if (!stillFileName(stillPattern, 1, static_cast<int>(options.stillTimes.size()))) {
         return fail("several --at times need a %d in the -o name (e.g. frame%02d.png)");
       }

@@ -23,13 +23,20 @@ std::string timeLabel(double seconds) {
   return text;
 }
 
+std::pair<long long, long long> ContactSheet::size(int count, int columns, int thumbWidth,
+                                                   int thumbHeight) {
+  const long long usedColumns = std::max(1, std::min(columns, count));
+  const long long rows = (std::max(count, 1) + usedColumns - 1) / usedColumns;
+  return {margin + usedColumns * (static_cast<long long>(thumbWidth) + margin),
+          margin + rows * (static_cast<long long>(thumbHeight) + labelHeight + margin)};
+}
+
 ContactSheet::ContactSheet(int count, int columns, int thumbWidth, int thumbHeight)
     : columns_(std::max(1, std::min(columns, count))),
       thumbWidth_(thumbWidth),
       thumbHeight_(thumbHeight) {
-  const int rows = (count + columns_ - 1) / columns_;
-  sheet_ = Image(margin + columns_ * (thumbWidth_ + margin),
-                 margin + rows * (thumbHeight_ + labelHeight + margin));
+  const auto [width, height] = size(count, columns, thumbWidth, thumbHeight);
+  sheet_ = Image(static_cast<int>(width), static_cast<int>(height));
   fillRect(sheet_, 0, 0, sheet_.width, sheet_.height, background);
 }
 

@@ -5,6 +5,7 @@
 #include "tools/capture/image.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessaly::capture {
@@ -24,6 +25,11 @@ class ContactSheet {
   // A sheet for `count` thumbnails of thumbWidth x thumbHeight in `columns`
   // columns (fewer when there are fewer thumbnails), on a dark background.
   ContactSheet(int count, int columns, int thumbWidth, int thumbHeight);
+
+  // The width and height in pixels of such a sheet, computed without
+  // overflow for any count and size.
+  static std::pair<long long, long long> size(int count, int columns, int thumbWidth,
+                                              int thumbHeight);
 
   // Places thumbnail `index` (row by row) with `label` under it.
   void place(int index, const Image& thumbnail, const std::string& label);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,18 @@ void paste(Image& target, const Image& source, int x, int y);
 // Fills a rectangle with one colour, clipped.
 void fillRect(Image& image, int x, int y, int width, int height, const std::uint8_t color[4]);
 
-// Writes the picture as an RGBA PNG; false when the file cannot be written.
-bool writePng(const std::string& path, const Image& image);
+// The most bytes of filtered pixel rows ((width * 4 + 1) * height) a PNG
+// written here may hold: the encoder works in memory with int sizes.
+inline constexpr long long maxPngPixelBytes = 900LL << 20;
+
+// Why a PNG of width x height cannot be written ("... pixels is more than a
+// PNG here can hold ..."), or nothing when it can.
+std::optional<std::string> pngSizeProblem(long long width, long long height);
+
+// Writes the picture as an RGBA PNG, every write and the close checked.
+// Returns an empty string, or the reason it failed ("No space left on
+// device"), in which case no file is left at `path`.
+std::string writePng(const std::string& path, const Image& image);
 
 // --- Labels -------------------------------------------------------------------
 

@@ -13,10 +13,12 @@
 #include "tools/capture/progress.h"
 #include "tools/capture/video_encoder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly::capture {
@@ -55,6 +57,45 @@ std::optional<std::string> dataFolderProblem() {
   return std::nullopt;
 }
 
+// Why the pictures asked for cannot be written as PNG, or nothing.
+std::optional<std::string> outputSizeProblem(const CaptureOptions& options) {
+  if (options.mode == OutputMode::stills) {
+    if (const auto problem = pngSizeProblem(options.width, options.height)) {
+      return "cannot write " + options.output + ": " + *problem;
+    }
+  } else if (options.mode == OutputMode::sheet) {
+    const int factor = sheetShrinkFactor(options.width);
+    const int columns = std::max(1, std::min(options.columns, options.count));
+    const auto [width, height] = ContactSheet::size(options.count, options.columns,
+                                                    options.width / factor, options.height / factor);
+    if (const auto problem = pngSizeProblem(width, height)) {
+      return "cannot write " + options.output + ": a sheet of " + std::to_string(options.count) +
+             " frames of " + std::to_string(options.width / factor) + "x" +
+             std::to_string(options.height / factor) + " in " +
+             std::to_string(columns) + (columns == 1 ? " column" : " columns") + " would be " +
+             *problem + "; use fewer frames, more columns or a smaller --size";
+    }
+  }
+  return std::nullopt;
+}
+
+// The last line after a failed start-up, from the messages it showed.
+std::string startupFailure(const std::vector<std::string>& shown, const CaptureOptions& options) {
+  const auto said = [&](std::string_view part) {
+    return std::any_of(shown.begin(), shown.end(), [&](const std::string& message) {
+      return message.find(part) != std::string::npos;
+    });
+  };
+  if (said("Unable to initialize GLFW!")) {
+    return "start-up failed: no display could be opened (run under X, or with xvfb-run -a)";
+  }
+  if (said("FBO!")) {
+    return "start-up failed: OpenGL cannot make render targets of " + std::to_string(options.width) +
+           "x" + std::to_string(options.height) + " here; try a smaller --size";
+  }
+  return "start-up failed (see the messages above)";
+}
+
 int captureStills(FrameCapture& capture, const CaptureOptions& options) {
   const int total = static_cast<int>(options.stillTimes.size());
   ProgressBar progress(total);
@@ -62,9 +103,9 @@ int captureStills(FrameCapture& capture, const CaptureOptions& options) {
   for (int i = 0; i < total && !stopping(); ++i) {
     capture.capture(options.stillTimes[static_cast<std::size_t>(i)], frame);
     const std::string path = *stillFileName(options.output, i + 1, total);
-    if (!writePng(path, frame)) {
+    if (const std::string reason = writePng(path, frame); !reason.empty()) {
       progress.finish();
-      return fail("cannot write " + path);
+      return fail("cannot write " + path + ": " + reason);
     }
     progress.update(i + 1);
   }
@@ -91,8 +132,8 @@ int captureSheet(FrameCapture& capture, const CaptureOptions& options) {
     progress.update(i + 1);
   }
   progress.finish();
-  if (!writePng(options.output, sheet.image())) {
-    return fail("cannot write " + options.output);
+  if (const std::string reason = writePng(options.output, sheet.image()); !reason.empty()) {
+    return fail("cannot write " + options.output + ": " + reason);
   }
   return 0;
 }
@@ -117,6 +158,15 @@ int captureVideo(FrameCapture& capture, const CaptureOptions& options, const std
   if (!encoder.start(ffmpeg, settings)) {
     return fail(encoder.error());
   }
+  // ffmpeg has created (or emptied) the output: a video it could not finish
+  // is not playable, so it goes rather than staying behind as if made.
+  const auto failVideo = [&](const std::string& message) {
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(options.output, ignored)) {
+      std::filesystem::remove(options.output, ignored);
+    }
+    return fail(message);
+  };
   ProgressBar progress(span.frameCount);
   Image frame;
   for (long i = 0; i < span.frameCount; ++i) {
@@ -138,13 +188,13 @@ int captureVideo(FrameCapture& capture, const CaptureOptions& options, const std
         return 0;
       }
       encoder.finish();
-      return fail(encoder.error());
+      return failVideo(encoder.error());
     }
     progress.update(i + 1);
   }
   progress.finish();
   if (!encoder.finish()) {
-    return fail(encoder.error());
+    return failVideo(encoder.error());
   }
   return 0;
 }
@@ -162,6 +212,10 @@ int run(const std::vector<std::string>& arguments) {
   }
   const CaptureOptions& options = parsed.options;
 
+  // A picture too large to write is refused before any frame is rendered.
+  if (const auto problem = outputSizeProblem(options)) {
+    return fail(*problem);
+  }
   if (const auto problem = dataFolderProblem()) {
     return fail(*problem);
   }
@@ -174,15 +228,22 @@ int run(const std::vector<std::string>& arguments) {
     ffmpeg = *found;
   }
 
-  // Nobody is there to press OK: messages go to stderr only.
-  platform::setErrorSink(platform::printErrorOnly);
+  // Nobody is there to press OK: messages go to stderr only. They are kept
+  // too, so that a failed start-up can be summed up by its real cause.
+  std::vector<std::string> shown;
+  platform::setErrorSink([&shown](std::string_view text) {
+    shown.emplace_back(text);
+    platform::printErrorOnly(text);
+  });
   FrameCapture capture;
-  if (!capture.start(options.width, options.height, options.multisampling)) {
+  const bool started = capture.start(options.width, options.height, options.multisampling);
+  platform::setErrorSink(platform::printErrorOnly);  // `shown` is not kept past start-up
+  if (!started) {
     if (stopping()) {
       capture.end();
       return platform::terminationExitStatus(exitFailure);
     }
-    return fail("start-up failed: no display, or Data/ is not usable (see the messages above)");
+    return fail(startupFailure(shown, options));
   }
 
   int status = 0;

@@ -13,7 +13,7 @@ namespace tessaly::tools {
 
 // Exit statuses.
 inline constexpr int exitOk = 0;
-inline constexpr int exitUnreadable = 1;  // a file could not be read
+inline constexpr int exitUnreadable = 1;  // a file could not be read, or the output written
 inline constexpr int exitUsage = 2;       // the command line is wrong
 
 // What a command is handed: its own arguments (after the command name), and

@@ -67,7 +67,14 @@ int runMayaCommand(const Invocation& invocation) {
     return status;
   }
   assets::MayaScene scene;
-  scene.load(file);
+  if (const std::size_t refused = scene.load(file); refused > 0) {
+    invocation.err.append("tessaly-inspect: ")
+        .append(file)
+        .append(": ")
+        .append(std::to_string(refused))
+        .append(refused == 1 ? " curve" : " curves")
+        .append(" too long to measure, left out\n");
+  }
 
   JsonWriter json(invocation.out);
   json.beginObject();

@@ -146,15 +146,18 @@ void StudioServices::renderFrame() {
 // file. False after a line on stderr.
 bool writeShot(const capture::Image& image, const std::string& path) {
   const std::string part = path + ".part";
-  if (!capture::writePng(part, image)) {
-    std::fprintf(stderr, "tessaly-studio: cannot write %s\n", path.c_str());
+  if (const std::string reason = capture::writePng(part, image); !reason.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove(part, ignored);
+    std::fprintf(stderr, "tessaly-studio: cannot write %s: %s\n", path.c_str(), reason.c_str());
     return false;
   }
   std::error_code error;
   std::filesystem::rename(part, path, error);
   if (error) {
     std::filesystem::remove(part, error);
-    std::fprintf(stderr, "tessaly-studio: cannot write %s\n", path.c_str());
+    std::fprintf(stderr, "tessaly-studio: cannot write %s: %s\n", path.c_str(),
+                 error.message().c_str());
     return false;
   }
   return true;

@@ -196,6 +196,69 @@ TEST_F(Capture, WithoutADisplayStartUpFailsWithOne) {
       << run.err;
 }
 
+// Outputs that cannot be written whole: a disk that fills up (a file size
+// limit of 1 KB, with the signal it raises ignored, so writes fail with
+// EFBIG the way they fail with ENOSPC on a full disk) and an ffmpeg that
+// gives up. Each ends with 1, names the file and the reason, and leaves no
+// partial file behind.
+TEST_F(Capture, WritesThatFailEndWithOneAndLeaveNoFile) {
+  TempDir bin;
+  // An encoder that writes the start of a file, then fails.
+  bin.write("ffmpeg", "#!/bin/sh\nfor last; do :; done\nprintf 'not a video' > \"$last\"\nexit 1\n");
+  std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
+  const std::string smallDisk = "ulimit -f 2; trap '' XFSZ; exec \"$0\" \"$@\"";
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string file;
+    std::vector<std::string> environment;
+    bool smallDisk;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"--size", "320x180", "--at", "5", "-o"}, "x.png", {}, true, ": File too large"},
+      {{"--size", "320x180", "--count", "2", "--sheet"}, "s.png", {}, true, ": File too large"},
+      {{"--size", "64x36", "--from", "5", "--to", "5.5", "--video"}, "v.mp4",
+       {"PATH=" + bin.path().string() + ":/usr/bin:/bin"}, false, "ffmpeg"},
+  };
+  for (const Case& row : cases) {
+    const std::string file = out.file(row.file);
+    std::vector<std::string> arguments = row.arguments;
+    arguments.push_back(file);
+    std::vector<std::string> environment = row.environment;
+    environment.push_back("SDL_AUDIODRIVER=dummy");
+    std::string program = capturePath;
+    if (row.smallDisk) {
+      arguments.insert(arguments.begin(), {"-c", smallDisk, capturePath});
+      program = "/bin/sh";
+    }
+    ChildProcess child(program, arguments, {productionFolder, environment, ""});
+    const auto status = child.wait(240s);
+    EXPECT_EQ(status, 1) << row.file << ": " << child.standardError();
+    if (row.smallDisk) {
+      EXPECT_NE(child.standardError().find("tessaly-capture: cannot write " + file + row.message),
+                std::string::npos)
+          << child.standardError();
+    } else {
+      EXPECT_NE(child.standardError().find(row.message), std::string::npos) << child.standardError();
+    }
+    EXPECT_FALSE(std::filesystem::exists(file)) << row.file;
+  }
+}
+
+// Start-up failures are summed up by their cause, not by a guess.
+TEST_F(Capture, AFailedStartUpNamesItsCause) {
+  const Outcome run = capture({"--size", "16384x16384", "--no-multisampling", "--sheet",
+                               out.file("s.png"), "--count", "1"});
+  EXPECT_EQ(run.status, 1);
+  if (run.err.find("FBO!") != std::string::npos) {
+    EXPECT_NE(run.err.find("tessaly-capture: start-up failed: OpenGL cannot make render targets "
+                           "of 16384x16384 here; try a smaller --size"),
+              std::string::npos)
+        << run.err;
+  }
+  EXPECT_EQ(run.err.find("no display"), std::string::npos) << run.err;
+}
+
 TEST_F(Capture, AVideoWithoutFfmpegEndsWithOne) {
   TempDir empty;
   const Outcome run =
