@@ -25,8 +25,8 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <new>
-#include <regex>
 #include <sstream>
 #include <thread>
 #include <unordered_map>
@@ -623,17 +623,45 @@ ReloadReport ShowReloader::State::applySoundtrack(const ReloadTarget& target) {
   return report;
 }
 
+namespace {
+
+// The digits at `at`, moved past; empty when there are none.
+std::string_view digitsAt(std::string_view text, std::size_t& at) {
+  const std::size_t start = at;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+    ++at;
+  }
+  return text.substr(start, at - start);
+}
+
+// "<source>:<line>(<column>): <text>", the driver's way of pointing at a
+// place; the line, column and text, or nothing for any other line.
+struct DriverPlace {
+  std::string_view line, column, text;
+};
+std::optional<DriverPlace> driverPlaceOf(std::string_view text) {
+  std::size_t at = 0;
+  DriverPlace place;
+  if (digitsAt(text, at).empty() || at >= text.size() || text[at++] != ':') return std::nullopt;
+  place.line = digitsAt(text, at);
+  if (place.line.empty() || at >= text.size() || text[at++] != '(') return std::nullopt;
+  place.column = digitsAt(text, at);
+  if (place.column.empty() || text.substr(at, 3) != "): ") return std::nullopt;
+  place.text = text.substr(at + 3);
+  return place;
+}
+
+}  // namespace
+
 std::string describeShaderLog(std::string_view log) {
-  static const std::regex header(R"(^(.*): shader compile failed$)");
-  static const std::regex driverLine(R"(^\d+:(\d+)\((\d+)\): (.*)$)");
+  constexpr std::string_view compileFailed = ": shader compile failed";
   std::string described;
   std::string file;
   std::istringstream lines{std::string(log)};
   std::string line;
   while (std::getline(lines, line)) {
-    std::smatch match;
-    if (std::regex_match(line, match, header)) {
-      file = match[1];
+    if (line.ends_with(compileFailed)) {
+      file = line.substr(0, line.size() - compileFailed.size());
       continue;
     }
     if (line.ends_with(": program link failed")) {
@@ -642,8 +670,11 @@ std::string describeShaderLog(std::string_view log) {
     if (line.empty()) {
       continue;
     }
-    if (!file.empty() && std::regex_match(line, match, driverLine)) {
-      line = file + ":" + match[1].str() + ":" + match[2].str() + ": " + match[3].str();
+    if (!file.empty()) {
+      if (const std::optional<DriverPlace> place = driverPlaceOf(line)) {
+        line = file + ":" + std::string(place->line) + ":" + std::string(place->column) + ": " +
+               std::string(place->text);
+      }
     }
     described += line;
     described += '\n';
