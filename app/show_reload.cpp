@@ -277,6 +277,7 @@ struct ShowReloader::State {
     show.watcher->waitWhileStarting(std::chrono::milliseconds(2000));
   }
 
+  ShowReloader::TrackGate gate;
   ReloadReport apply(const ReloadTarget& target);
   ReloadReport applyPicture(DecodedPicture& picture);
   ReloadReport applyShader(const ReloadTarget& target);
@@ -342,6 +343,8 @@ std::vector<ReloadReport> ShowReloader::applyReady(double budgetMs) {
   }
   return reports;
 }
+
+void ShowReloader::setTrackGate(TrackGate gate) { state_->gate = std::move(gate); }
 
 bool ShowReloader::idle() const { return state_->queue.empty() && state_->decoder.idle(); }
 
@@ -590,6 +593,10 @@ ReloadReport ShowReloader::State::applyTrack(const ReloadTarget& target) {
       report.message = "holds " + std::to_string(bytes->size()) + " bytes where its " +
                        std::to_string(count) + " keys take " + std::to_string(expected) +
                        " (cut short, or not a track)";
+    } else if (std::optional<std::string> reason =
+                   gate ? gate(report.file, *bytes) : std::nullopt) {
+      report.ok = true;
+      report.message = std::move(*reason);
     } else {
       track->setKeys(sync::readTrackBytes(*bytes).keys);
       report.ok = true;

@@ -25,6 +25,10 @@ struct StudioReloads::Impl {
 StudioReloads::StudioReloads(app::Show& show) : impl_(std::make_unique<Impl>(show)) {}
 StudioReloads::~StudioReloads() = default;
 
+void StudioReloads::setTrackGate(app::ShowReloader::TrackGate gate) {
+  impl_->reloader.setTrackGate(std::move(gate));
+}
+
 std::vector<ReloadEntry> StudioReloads::poll() {
   std::vector<ReloadEntry> entries = impl_->applied();
   for (const ReloadEntry& entry : entries) {

@@ -3,6 +3,8 @@
 // with its cost, for the message panel and the inspector.
 #pragma once
 
+#include "app/show_reload.h"
+
 #include <deque>
 #include <memory>
 #include <string>
@@ -33,6 +35,9 @@ class StudioReloads {
   // Between frames: starts work on what changed and applies what is ready.
   // Returns the reloads applied now, and keeps the newest for recent().
   std::vector<ReloadEntry> poll();
+
+  // Asked before a changed track file replaces a track (see ShowReloader).
+  void setTrackGate(app::ShowReloader::TrackGate gate);
 
   // The newest reloads, newest last (at most `keep`).
   const std::deque<ReloadEntry>& recent() const { return recent_; }
