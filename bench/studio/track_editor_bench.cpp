@@ -90,12 +90,8 @@ void EditKeyAndFrame(benchmark::State& state) {
     state.SkipWithError("no GL window or no usable build/Data");
     return;
   }
-  std::vector<tessaly::sync::SyncTrack*> tracks;
-  for (tessaly::sync::SyncTrack* track : running->inputs.tracks) {
-    if (track != nullptr) tracks.push_back(track);
-  }
   // Saved nowhere: the editor is never asked to save here.
-  TrackEditor editor(tracks, running->device->base());
+  TrackEditor editor(running->device->tracks(), running->device->base());
   const int column = editor.columnOf("scene.alpha");
   running->inputs.currentRow = 12.0 * tessaly::sync::rowsPerSecond;
   const auto row = static_cast<std::int32_t>(running->inputs.currentRow);

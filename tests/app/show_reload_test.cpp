@@ -277,9 +277,6 @@ TEST_F(ShowReloadTest, BrokenFilesKeepTheFrameAndTheWholeFileIsPickedUpAgain) {
   EXPECT_TRUE(errors.messages().empty()) << testing::PrintToString(errors.messages());
 }
 
-}  // namespace
-}  // namespace tessaly::app
-
 TEST_F(ShowReloadTest, ATrackGateKeepsTheTrackWhenItGivesAReasonAndSeesTheFileWhole) {
   sync::SyncTrack* track = show.device->getTrack("scene.num");
   ASSERT_NE(track, nullptr);
@@ -313,3 +310,6 @@ TEST_F(ShowReloadTest, ATrackGateKeepsTheTrackWhenItGivesAReasonAndSeesTheFileWh
   EXPECT_EQ(track->valueAt(0), 6.0);
   EXPECT_EQ(asked.size(), 2u);
 }
+
+}  // namespace
+}  // namespace tessaly::app

@@ -85,8 +85,9 @@ void Studio::startEditor() {
   if (!show.device) return;
   std::vector<sync::SyncTrack*> tracks;
   std::set<std::string> names;
-  for (sync::SyncTrack* track : show.inputs.tracks) {
-    if (track != nullptr && names.insert(track->name).second) tracks.push_back(track);
+  // The production's tracks, in the order the show asked for them.
+  for (sync::SyncTrack* track : show.device->tracks()) {
+    if (names.insert(track->name).second) tracks.push_back(track);
   }
   // Other track files, in name order: the device reads them on request.
   std::set<std::string> extra;

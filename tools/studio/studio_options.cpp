@@ -76,10 +76,6 @@ ParseResult parseStudioOptions(const std::vector<std::string>& arguments) {
       options.shotWithPanels = true;
     } else if (argument == "--editor") {
       options.editor = true;
-    } else if (argument == "--shot-after-save") {
-      const std::string* text = value();
-      if (text == nullptr) return result;
-      options.shotAfterSave = *text;
     } else if (argument == "--size") {
       const std::string* text = value();
       if (text == nullptr) return result;
@@ -123,14 +119,17 @@ ParseResult parseStudioOptions(const std::vector<std::string>& arguments) {
         return result;
       }
       options.timeout = *seconds;
-    } else if (argument == "--shot" || argument == "--shot-after-reload") {
+    } else if (argument == "--shot" || argument == "--shot-after-reload" ||
+               argument == "--shot-after-save") {
       const std::string* text = value();
       if (text == nullptr) return result;
       if (text->empty()) {
         result.error = argument + " needs a file name";
         return result;
       }
-      (argument == "--shot" ? options.shot : options.shotAfterReload) = *text;
+      (argument == "--shot"                ? options.shot
+       : argument == "--shot-after-reload" ? options.shotAfterReload
+                                           : options.shotAfterSave) = *text;
     } else if (!argument.empty() && argument[0] == '-') {
       result.error = "unknown option " + argument;
       return result;

@@ -3,6 +3,7 @@
 // --shot-after-reload, its pixels compared with tessaly-capture's frame of
 // the same time and with a shader edited while it runs; and its track
 // editor driven with the keyboard on a display of the test's own.
+#include "sync/music_player.h"
 #include "sync/sync_track.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
