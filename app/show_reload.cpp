@@ -596,6 +596,7 @@ ReloadReport ShowReloader::State::applyTrack(const ReloadTarget& target) {
     } else if (std::optional<std::string> reason =
                    gate ? gate(report.file, *bytes) : std::nullopt) {
       report.ok = true;
+      report.skipped = true;
       report.message = std::move(*reason);
     } else {
       track->setKeys(sync::readTrackBytes(*bytes).keys);

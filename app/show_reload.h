@@ -29,6 +29,9 @@ struct ReloadReport {
   // Why it failed (the driver's log with file and line, the reader's
   // messages); when ok, a note worth telling or empty.
   std::string message;
+  // The file was sound but left unapplied on purpose (a track gate said
+  // why, in `message`); ok is true.
+  bool skipped = false;
 };
 
 class ShowReloader {
@@ -56,7 +59,7 @@ class ShowReloader {
 
   // Asked before a changed track file, read whole and found sound, takes the
   // place of its track's keys: nullopt lets it, a reason keeps the track as
-  // it is (the report is ok and carries the reason). An editor that writes
+  // it is (the report is ok and skipped, and carries the reason). An editor that writes
   // the files itself uses it so its own save, or a file changed under its
   // unsaved edits, does not overwrite what it holds.
   using TrackGate =

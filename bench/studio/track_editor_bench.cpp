@@ -70,7 +70,8 @@ struct Tracks {
         list.push_back({k * 3, static_cast<float>(random() % 1000) / 100.0f,
                         static_cast<tessaly::sync::KeyType>(k % 4)});
       }
-      owned.push_back(std::make_unique<tessaly::sync::SyncTrack>("track" + std::to_string(t), list));
+      owned.push_back(
+          std::make_unique<tessaly::sync::SyncTrack>("track" + std::to_string(t), list));
       pointers.push_back(owned.back().get());
     }
     editor = std::make_unique<TrackEditor>(pointers, (folder / "sync").string());
@@ -120,7 +121,8 @@ void SaveTwentyTracks(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     value += 1.0f;
-    for (int c = 0; c < 20; ++c) tracks.editor->setKey(c, 600, value);
+    for (int c = 0; c < 20; ++c)
+      tracks.editor->setKey(c, 600, value);
     state.ResumeTiming();
     const std::vector<std::string> problems = tracks.editor->save();
     if (!problems.empty()) {

@@ -291,6 +291,7 @@ TEST_F(ShowReloadTest, ATrackGateKeepsTheTrackWhenItGivesAReasonAndSeesTheFileWh
   saveByRename("Data/Rocket/sync_scene.num.track", trackBytes(4.0f));
   ReloadReport report = reloadOf("Data/Rocket/sync_scene.num.track");
   EXPECT_TRUE(report.ok);
+  EXPECT_TRUE(report.skipped);
   EXPECT_EQ(report.message, "the editor's own save");
   EXPECT_EQ(track->valueAt(0), 3.0);
   ASSERT_EQ(asked.size(), 1u);
@@ -307,6 +308,7 @@ TEST_F(ShowReloadTest, ATrackGateKeepsTheTrackWhenItGivesAReasonAndSeesTheFileWh
   saveByRename("Data/Rocket/sync_scene.num.track", trackBytes(6.0f));
   report = reloadOf("Data/Rocket/sync_scene.num.track");
   EXPECT_TRUE(report.ok) << report.message;
+  EXPECT_FALSE(report.skipped);
   EXPECT_EQ(track->valueAt(0), 6.0);
   EXPECT_EQ(asked.size(), 2u);
 }

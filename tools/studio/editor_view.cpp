@@ -79,16 +79,18 @@ void drawTracks(TrackEditor& editor, EditorUi& ui, std::int32_t cursorRow, doubl
 
   // Header: the track names, a star when unsaved.
   for (int c = ui.firstColumn; c <= lastColumn; ++c) {
-    const float x = origin.x + rowNumberWidth + static_cast<float>(c - ui.firstColumn) * columnWidth;
+    const float x =
+        origin.x + rowNumberWidth + static_cast<float>(c - ui.firstColumn) * columnWidth;
     std::string name = editor.track(c).name;
     if (name.size() > 11) name = name.substr(0, 11);
     if (editor.dirty(c)) name += "*";
-    draw->AddText(ImVec2(x + 2, origin.y), c == ui.column ? IM_COL32(255, 255, 120, 255)
-                                                          : IM_COL32(220, 220, 220, 255),
+    draw->AddText(ImVec2(x + 2, origin.y),
+                  c == ui.column ? IM_COL32(255, 255, 120, 255) : IM_COL32(220, 220, 220, 255),
                   name.c_str());
   }
   const float top = origin.y + lineHeight;
-  const float width = rowNumberWidth + static_cast<float>(lastColumn - ui.firstColumn + 1) * columnWidth;
+  const float width =
+      rowNumberWidth + static_cast<float>(lastColumn - ui.firstColumn + 1) * columnWidth;
   char text[64];
   for (int i = 0; i < visibleRows; ++i) {
     const std::int32_t r = firstRow + i;
@@ -148,7 +150,8 @@ void drawTracks(TrackEditor& editor, EditorUi& ui, std::int32_t cursorRow, doubl
   }
   const double span = high > low ? high - low : 1.0;
   const float curveWidth = std::max(avail.x - 8, 40.0f);
-  draw->AddRectFilled(ImVec2(origin.x, curveTop), ImVec2(origin.x + curveWidth, curveTop + curveHeight),
+  draw->AddRectFilled(ImVec2(origin.x, curveTop),
+                      ImVec2(origin.x + curveWidth, curveTop + curveHeight),
                       IM_COL32(0, 0, 0, 120));
   std::vector<ImVec2> points;
   for (int i = 0; i < samples; ++i) {
@@ -208,8 +211,8 @@ QuitChoice drawTrackEditor(TrackEditor& editor, EditorUi& ui, double row) {
   }
   for (const TrackConflict& conflict : std::vector<TrackConflict>(editor.conflicts())) {
     ImGui::PushID(conflict.column);
-    ImGui::TextColored(ImVec4(1, 0.6f, 0.3f, 1), "%s changed on the disk:",
-                       editor.track(conflict.column).name.c_str());
+    ImGui::TextColored(ImVec4(1, 0.6f, 0.3f, 1),
+                       "%s changed on the disk:", editor.track(conflict.column).name.c_str());
     ImGui::SameLine();
     if (ImGui::SmallButton("keep mine")) ui.status = editor.resolve(conflict.column, true);
     ImGui::SameLine();
@@ -239,9 +242,18 @@ EditorKeyResult handleEditorKey(TrackEditor& editor, EditorUi& ui, int key, int 
   const Block block = ui.block(row);
   if (ctrl) {
     switch (key) {
-      case GLFW_KEY_C: editor.copy(block); ui.status = "copied"; break;
-      case GLFW_KEY_X: editor.cut(block); ui.status = "cut"; break;
-      case GLFW_KEY_V: editor.paste(block.firstColumn, block.firstRow); ui.status = "pasted"; break;
+      case GLFW_KEY_C:
+        editor.copy(block);
+        ui.status = "copied";
+        break;
+      case GLFW_KEY_X:
+        editor.cut(block);
+        ui.status = "cut";
+        break;
+      case GLFW_KEY_V:
+        editor.paste(block.firstColumn, block.firstRow);
+        ui.status = "pasted";
+        break;
       case GLFW_KEY_Z:
         ui.status = (shift ? editor.redo() : editor.undo()) ? (shift ? "redone" : "undone")
                                                             : "nothing to undo or redo";
@@ -300,15 +312,23 @@ EditorKeyResult handleEditorKey(TrackEditor& editor, EditorUi& ui, int key, int 
       ui.typed.clear();
       break;
     case GLFW_KEY_BACKSPACE:
-      if (ui.typed.empty()) result.handled = false;
-      else ui.typed.pop_back();
+      if (ui.typed.empty())
+        result.handled = false;
+      else
+        ui.typed.pop_back();
       break;
     case GLFW_KEY_ESCAPE:
-      if (!ui.typed.empty()) ui.typed.clear();
-      else if (ui.anchor) ui.anchor.reset();
-      else result.handled = false;
+      if (!ui.typed.empty())
+        ui.typed.clear();
+      else if (ui.anchor)
+        ui.anchor.reset();
+      else
+        result.handled = false;
       break;
-    case GLFW_KEY_DELETE: editor.erase(block); ui.status = "deleted"; break;
+    case GLFW_KEY_DELETE:
+      editor.erase(block);
+      ui.status = "deleted";
+      break;
     case GLFW_KEY_T:
       ui.status = editor.cycleType(block) ? "interpolation changed" : "no key here";
       break;

@@ -26,9 +26,9 @@ struct EditorUi {
   // The other corner of the selected block (row, column); none: the cursor
   // cell alone.
   std::optional<std::pair<std::int32_t, int>> anchor;
-  std::string typed;      // a value being typed at the cursor
+  std::string typed;  // a value being typed at the cursor
   bool quitPrompt = false;
-  std::string status;     // the last thing done, shown under the tracks
+  std::string status;  // the last thing done, shown under the tracks
 
   // The selected block, or the cursor's cell, at `row`.
   Block block(std::int32_t row) const;

@@ -126,8 +126,7 @@ void StudioServices::renderFrame() {
   studio_.gpuTimer.begin();
   app::drawShowFrame(show, show.music.seconds());
   studio_.gpuTimer.end();
-  studio_.cpuMilliseconds =
-      std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  studio_.cpuMilliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 
   const bool withPanels = studio_.options.shotWithPanels;
   if (wantShot && !withPanels) {
@@ -237,11 +236,15 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
   while (!studio->quit && stage != ShotStage::done) {
     // Between frames: reloads, then the end and loop rules on the clock.
     for (const ReloadEntry& entry : studio->reloads->poll()) {
-      if (entry.ok) {
+      if (entry.skipped) {
+        // The track editor kept the file out: its own save, or a conflict.
+        const std::string line = "not reloaded " + entry.file + ": " + entry.message;
+        std::fprintf(stderr, "tessaly-studio: %s\n", line.c_str());
+        log.add(line);
+      } else if (entry.ok) {
         char line[512];
         std::snprintf(line, sizeof line, "reloaded %s in %.1f ms%s%s", entry.file.c_str(),
-                      entry.milliseconds, entry.message.empty() ? "" : ": ",
-                      entry.message.c_str());
+                      entry.milliseconds, entry.message.empty() ? "" : ": ", entry.message.c_str());
         std::fprintf(stderr, "tessaly-studio: %s\n", line);
         log.add(line);
       } else {
@@ -275,10 +278,9 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
       break;
     }
 
-    const bool afterSave = !options.shotAfterSave.empty() && stage == ShotStage::none &&
-                           studio->saves > 0;
-    services.wantShot =
-        stage == ShotStage::first || stage == ShotStage::afterReload || afterSave;
+    const bool afterSave =
+        !options.shotAfterSave.empty() && stage == ShotStage::none && studio->saves > 0;
+    services.wantShot = stage == ShotStage::first || stage == ShotStage::afterReload || afterSave;
     app::runPass(show, services);
     if (!services.shot) {
       continue;
@@ -301,8 +303,10 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
       stage = ShotStage::none;  // on until a save
     } else {
       if (stage == ShotStage::afterReload && reloadFailed) {
-        std::fprintf(stderr, "tessaly-studio: the reload of %s failed; the shot shows the last good content\n",
-                     failedFile.c_str());
+        std::fprintf(
+            stderr,
+            "tessaly-studio: the reload of %s failed; the shot shows the last good content\n",
+            failedFile.c_str());
         status = 1;
       }
       stage = ShotStage::done;

@@ -106,12 +106,12 @@ void Studio::startEditor() {
   }
   editor = std::make_unique<TrackEditor>(std::move(tracks), show.device->base());
   if (reloads) {
-    reloads->setTrackGate([this](const std::string& file, std::string_view bytes)
-                              -> std::optional<std::string> {
-      const ExternalChange change = editor->externalChange(file, bytes);
-      if (change.apply) return std::nullopt;
-      return change.message;
-    });
+    reloads->setTrackGate(
+        [this](const std::string& file, std::string_view bytes) -> std::optional<std::string> {
+          const ExternalChange change = editor->externalChange(file, bytes);
+          if (change.apply) return std::nullopt;
+          return change.message;
+        });
   }
 }
 
@@ -224,8 +224,8 @@ void Studio::handleEvents() {
     if (event.kind == InputEvent::Kind::button) {
       if (!event.down) {
         drag.release();
-      } else if (!mouseTaken && (event.key == GLFW_MOUSE_BUTTON_LEFT ||
-                                 event.key == GLFW_MOUSE_BUTTON_RIGHT)) {
+      } else if (!mouseTaken &&
+                 (event.key == GLFW_MOUSE_BUTTON_LEFT || event.key == GLFW_MOUSE_BUTTON_RIGHT)) {
         const TimelineDrag::Request request =
             drag.press(timeline(), static_cast<float>(event.x), static_cast<float>(event.y),
                        event.key == GLFW_MOUSE_BUTTON_RIGHT, (event.mods & GLFW_MOD_SHIFT) != 0);

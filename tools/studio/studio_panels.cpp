@@ -55,8 +55,8 @@ void drawTimeline(const StudioView& view, const TimelineGeometry& timeline) {
   const Rect& strip = timeline.strip();
   const ImVec2 topLeft(strip.x, strip.y);
   const ImVec2 bottomRight(strip.x + strip.width, strip.y + strip.height);
-  draw->AddRectFilled(ImVec2(topLeft.x - 2, topLeft.y - 14), ImVec2(bottomRight.x + 2, bottomRight.y + 2),
-                      IM_COL32(0, 0, 0, 160));
+  draw->AddRectFilled(ImVec2(topLeft.x - 2, topLeft.y - 14),
+                      ImVec2(bottomRight.x + 2, bottomRight.y + 2), IM_COL32(0, 0, 0, 160));
   for (const SceneSpan& span : view.spans) {
     const float x0 = timeline.xOf(span.startRow / view.rowsPerSecond);
     const float x1 = timeline.xOf(span.endRow / view.rowsPerSecond);
@@ -181,7 +181,8 @@ SettingsChange settingsPanel(const StudioView& view, PanelState& state) {
     return change;
   }
   ImGui::Text("window %d x %d", view.width, view.height);
-  static constexpr std::array<std::pair<int, int>, 3> sizes = {{{640, 360}, {1280, 720}, {1920, 1080}}};
+  static constexpr std::array<std::pair<int, int>, 3> sizes = {
+      {{640, 360}, {1280, 720}, {1920, 1080}}};
   for (const auto& [w, h] : sizes) {
     char label[32];
     std::snprintf(label, sizeof label, "%dx%d", w, h);

@@ -88,8 +88,8 @@ class PanelLayer {
   // Builds this frame's panels and timeline (and what `more` adds, such as
   // the track editor) and returns the settings the user changed; then
   // render() draws them into the bound framebuffer.
-  SettingsChange build(const StudioView& view, const TimelineGeometry& timeline,
-                       PanelState& state, const std::function<void()>& more = {});
+  SettingsChange build(const StudioView& view, const TimelineGeometry& timeline, PanelState& state,
+                       const std::function<void()>& more = {});
   void render();
 
  private:

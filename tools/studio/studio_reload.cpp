@@ -16,7 +16,7 @@ struct StudioReloads::Impl {
     std::vector<ReloadEntry> entries;
     for (app::ReloadReport& report : reloader.applyReady()) {
       entries.push_back(ReloadEntry{std::move(report.file), report.ok, report.milliseconds,
-                                    std::move(report.message)});
+                                    std::move(report.message), report.skipped});
     }
     return entries;
   }

@@ -21,7 +21,8 @@ struct ReloadEntry {
   std::string file;
   bool ok = false;
   double milliseconds = 0.0;
-  std::string message;  // why it failed; empty when ok
+  std::string message;   // why it failed; empty when ok
+  bool skipped = false;  // sound, but kept out on purpose (`message` says why)
 };
 
 class StudioReloads {

@@ -22,10 +22,10 @@ namespace tessaly::studio {
 // pass's event step.
 struct InputEvent {
   enum class Kind { key, button, cursor } kind = Kind::key;
-  int key = 0;       // GLFW key or mouse button
-  int mods = 0;      // GLFW modifier bits
-  bool down = false; // press or repeat / button down
-  double x = 0.0;    // cursor position (button and cursor events)
+  int key = 0;        // GLFW key or mouse button
+  int mods = 0;       // GLFW modifier bits
+  bool down = false;  // press or repeat / button down
+  double x = 0.0;     // cursor position (button and cursor events)
   double y = 0.0;
 };
 

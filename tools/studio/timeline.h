@@ -21,8 +21,7 @@ struct Rect {
 
 // The timeline's strip in a window of the given size: the full width less
 // a margin on each side, `height` pixels high, `margin` above the bottom.
-Rect timelineRect(float windowWidth, float windowHeight, float height = 28.0f,
-                  float margin = 8.0f);
+Rect timelineRect(float windowWidth, float windowHeight, float height = 28.0f, float margin = 8.0f);
 
 class TimelineGeometry {
  public:
@@ -48,13 +47,12 @@ class TimelineDrag {
 
   // What the drag asks of the transport after an event.
   struct Request {
-    std::optional<double> seek;                       // go to this time
+    std::optional<double> seek;                     // go to this time
     std::optional<std::pair<double, double>> loop;  // set the loop span to this
   };
 
   // A button went down at (x, y); nothing happens outside the strip.
-  Request press(const TimelineGeometry& geometry, float x, float y, bool rightButton,
-                bool shift);
+  Request press(const TimelineGeometry& geometry, float x, float y, bool rightButton, bool shift);
   // The mouse moved to x while the button is down (any y: a drag may leave
   // the strip and still scrubs).
   Request move(const TimelineGeometry& geometry, float x);

@@ -11,6 +11,8 @@
 #include <iterator>
 #include <limits>
 #include <sstream>
+#include <system_error>
+#include <thread>
 
 namespace tessaly::studio {
 
@@ -21,8 +23,7 @@ using sync::SyncKey;
 
 bool sameKey(const SyncKey& a, const SyncKey& b) {
   // Bit for bit, so a NaN equals itself and -0 differs from 0.
-  return a.row == b.row && a.type == b.type &&
-         std::memcmp(&a.value, &b.value, sizeof a.value) == 0;
+  return a.row == b.row && a.type == b.type && std::memcmp(&a.value, &b.value, sizeof a.value) == 0;
 }
 
 bool sameKeys(const std::vector<SyncKey>& a, const std::vector<SyncKey>& b) {
@@ -59,8 +60,8 @@ KeyType nextType(KeyType type) {
 
 // Rows that stay inside an int32 after adding `delta`.
 std::int32_t shifted(std::int32_t row, std::int64_t delta) {
-  const std::int64_t moved = std::clamp<std::int64_t>(
-      row + delta, 0, std::numeric_limits<std::int32_t>::max());
+  const std::int64_t moved =
+      std::clamp<std::int64_t>(row + delta, 0, std::numeric_limits<std::int32_t>::max());
   return static_cast<std::int32_t>(moved);
 }
 
@@ -125,8 +126,10 @@ TrackEditor::Change TrackEditor::replace(int column, std::int32_t first, std::in
                      [](const SyncKey& a, const SyncKey& b) { return a.row < b.row; });
     std::vector<SyncKey> unique;
     for (const SyncKey& key : keys) {
-      if (!unique.empty() && unique.back().row == key.row) unique.back() = key;
-      else unique.push_back(key);
+      if (!unique.empty() && unique.back().row == key.row)
+        unique.back() = key;
+      else
+        unique.push_back(key);
     }
     keys = std::move(unique);
   } else {
@@ -134,7 +137,8 @@ TrackEditor::Change TrackEditor::replace(int column, std::int32_t first, std::in
   }
   const auto from = firstAtOrAfter(keys, first);
   auto to = from;
-  while (to != keys.end() && to->row <= last) ++to;
+  while (to != keys.end() && to->row <= last)
+    ++to;
   const auto at = keys.erase(from, to);
   keys.insert(at, inside.begin(), inside.end());
   if (change.whole) {
@@ -155,7 +159,8 @@ void TrackEditor::applyKeys(const Change& change, bool forward) {
     std::vector<SyncKey> all = track.keys();
     const auto from = firstAtOrAfter(all, change.firstRow);
     auto to = from;
-    while (to != all.end() && to->row <= change.lastRow) ++to;
+    while (to != all.end() && to->row <= change.lastRow)
+      ++to;
     all.insert(all.erase(from, to), keys.begin(), keys.end());
     track.setKeys(std::move(all));
   }
@@ -166,10 +171,12 @@ void TrackEditor::commit(Step step) {
   std::erase_if(step, [](const Change& change) {
     return !change.whole && sameKeys(change.before, change.after);
   });
-  for (const Change& change : step) refreshDirty(change.column);
+  for (const Change& change : step)
+    refreshDirty(change.column);
   if (step.empty()) return;
   undo_.push_back(std::move(step));
-  while (undo_.size() > maxUndoSteps) undo_.pop_front();
+  while (undo_.size() > maxUndoSteps)
+    undo_.pop_front();
   redo_.clear();
 }
 
@@ -211,7 +218,8 @@ void TrackEditor::setType(const Block& block, KeyType type) {
   Step step;
   for (int c = b.firstColumn; c <= b.lastColumn; ++c) {
     std::vector<SyncKey> keys = keysIn(c, b.firstRow, b.lastRow);
-    for (SyncKey& key : keys) key.type = type;
+    for (SyncKey& key : keys)
+      key.type = type;
     step.push_back(replace(c, b.firstRow, b.lastRow, std::move(keys)));
   }
   commit(std::move(step));
@@ -246,7 +254,8 @@ void TrackEditor::copy(const Block& block) {
   clip.rows = b.lastRow - b.firstRow + 1;
   for (int c = b.firstColumn; c <= b.lastColumn; ++c) {
     std::vector<SyncKey> keys = keysIn(c, b.firstRow, b.lastRow);
-    for (SyncKey& key : keys) key.row -= b.firstRow;
+    for (SyncKey& key : keys)
+      key.row -= b.firstRow;
     clip.keys.push_back(std::move(keys));
   }
   clip_ = std::move(clip);
@@ -312,7 +321,8 @@ void TrackEditor::scale(const Block& block, float factor) {
   Step step;
   for (int c = b.firstColumn; c <= b.lastColumn; ++c) {
     std::vector<SyncKey> keys = keysIn(c, b.firstRow, b.lastRow);
-    for (SyncKey& key : keys) key.value *= factor;
+    for (SyncKey& key : keys)
+      key.value *= factor;
     step.push_back(replace(c, b.firstRow, b.lastRow, std::move(keys)));
   }
   commit(std::move(step));
@@ -322,7 +332,8 @@ bool TrackEditor::undo() {
   if (undo_.empty()) return false;
   Step step = std::move(undo_.back());
   undo_.pop_back();
-  for (auto it = step.rbegin(); it != step.rend(); ++it) applyKeys(*it, false);
+  for (auto it = step.rbegin(); it != step.rend(); ++it)
+    applyKeys(*it, false);
   redo_.push_back(std::move(step));
   return true;
 }
@@ -331,13 +342,21 @@ bool TrackEditor::redo() {
   if (redo_.empty()) return false;
   Step step = std::move(redo_.back());
   redo_.pop_back();
-  for (const Change& change : step) applyKeys(change, true);
+  for (const Change& change : step)
+    applyKeys(change, true);
   undo_.push_back(std::move(step));
   return true;
 }
 
 std::vector<std::string> TrackEditor::save() {
+  struct Write {
+    std::size_t column = 0;
+    std::string bytes;
+    std::string error;
+    bool ok = false;
+  };
   std::vector<std::string> problems;
+  std::vector<Write> writes;
   for (std::size_t i = 0; i < tracks_.size(); ++i) {
     Column& c = tracks_[i];
     if (!c.dirty) continue;
@@ -349,14 +368,32 @@ std::vector<std::string> TrackEditor::save() {
                          " changed on the disk; choose keep mine or take theirs first");
       continue;
     }
-    std::string bytes = sync::trackFileBytes(c.track->keys());
-    std::string error;
-    if (!platform::writeFileAtomically(c.path, bytes, error)) {
-      problems.push_back(error);
+    writes.push_back({i, sync::trackFileBytes(c.track->keys()), {}, false});
+  }
+  // Each file is flushed to the disk before its rename; written side by
+  // side, those waits overlap instead of adding up. Only the files are
+  // touched off this thread.
+  std::vector<std::thread> threads;
+  for (Write& write : writes) {
+    const std::string& path = tracks_[write.column].path;
+    const auto run = [&write, &path] {
+      write.ok = platform::writeFileAtomically(path, write.bytes, write.error);
+    };
+    try {
+      threads.emplace_back(run);
+    } catch (const std::system_error&) {
+      run();  // no thread to be had: written here
+    }
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (Write& write : writes) {
+    Column& c = tracks_[write.column];
+    if (!write.ok) {
+      problems.push_back(write.error);
       continue;
     }
     c.saved = c.track->keys();
-    c.savedBytes = std::move(bytes);
+    c.savedBytes = std::move(write.bytes);
     c.dirty = false;
   }
   return problems;
@@ -380,8 +417,9 @@ ExternalChange TrackEditor::externalChange(std::string_view file, std::string_vi
   if (c.dirty) {
     std::erase_if(conflicts_, [&](const TrackConflict& x) { return x.column == column; });
     conflicts_.push_back({column, std::string(bytes)});
-    result.message = "changed on the disk while the editor has unsaved edits of it: keep mine "
-                     "or take theirs (both kept until you choose)";
+    result.message =
+        "changed on the disk while the editor has unsaved edits of it: keep mine "
+        "or take theirs (both kept until you choose)";
     return result;
   }
   // Taken in as an edit, so the editor's history stays whole.

@@ -20,10 +20,28 @@ TEST(StudioOptions, GoodCommandLines) {
   EXPECT_EQ(none.options.width, 1280);
   EXPECT_TRUE(none.options.multisampling);
 
-  const ParseResult all = parseStudioOptions(
-      {"--size", "640x360", "--no-multisampling", "--loop", "--speed", "0.5", "--rows-per-beat",
-       "4", "--at", "12.5", "--shot", "a.png", "--shot-after-reload", "b.png", "--shot-with-panels",
-       "--timeout", "20", "--no-panels", "--editor", "--shot-after-save", "c.png", "prod"});
+  const ParseResult all = parseStudioOptions({"--size",
+                                              "640x360",
+                                              "--no-multisampling",
+                                              "--loop",
+                                              "--speed",
+                                              "0.5",
+                                              "--rows-per-beat",
+                                              "4",
+                                              "--at",
+                                              "12.5",
+                                              "--shot",
+                                              "a.png",
+                                              "--shot-after-reload",
+                                              "b.png",
+                                              "--shot-with-panels",
+                                              "--timeout",
+                                              "20",
+                                              "--no-panels",
+                                              "--editor",
+                                              "--shot-after-save",
+                                              "c.png",
+                                              "prod"});
   ASSERT_EQ(all.error, "");
   const StudioOptions& o = all.options;
   EXPECT_EQ(o.width, 640);
@@ -68,10 +86,10 @@ TEST(StudioOptions, BadCommandLinesSayWhatIsWrong) {
 
 TEST(StudioOptions, TheHelpListsEveryKey) {
   const std::string help = studioUsageText();
-  for (const char* key : {"Space", "Left / Right", "Shift+Left / Right", "Page Up / Page Down",
-                          "Home / End", "I / O", "F1", "Escape", "--at SECONDS", "--shot FILE",
-                          "muted", "F3", "Ctrl+S", "Ctrl+Z", "Ctrl+Up / Ctrl+Down", "Delete",
-                          "--editor", "--shot-after-save FILE"}) {
+  for (const char* key :
+       {"Space", "Left / Right", "Shift+Left / Right", "Page Up / Page Down", "Home / End", "I / O",
+        "F1", "Escape", "--at SECONDS", "--shot FILE", "muted", "F3", "Ctrl+S", "Ctrl+Z",
+        "Ctrl+Up / Ctrl+Down", "Delete", "--editor", "--shot-after-save FILE"}) {
     EXPECT_NE(help.find(key), std::string::npos) << key;
   }
 }
@@ -81,10 +99,12 @@ TEST(MessageLog, KeepsTheNewestFromAnyThreadAndTheSinkNeverBlocks) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&log] {
-      for (int i = 0; i < 50; ++i) log.add("from a thread");
+      for (int i = 0; i < 50; ++i)
+        log.add("from a thread");
     });
   }
-  for (std::thread& thread : threads) thread.join();
+  for (std::thread& thread : threads)
+    thread.join();
   EXPECT_EQ(log.total(), 200u);
   const std::vector<Message> kept = log.snapshot();
   ASSERT_EQ(kept.size(), 3u);

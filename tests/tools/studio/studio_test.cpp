@@ -32,7 +32,6 @@ const std::string studioPath = std::string(TESSALY_BINARY_DIR) + "/tessaly-studi
 const std::string capturePath = std::string(TESSALY_BINARY_DIR) + "/tessaly-capture";
 const std::string productionData = std::string(TESSALY_BINARY_DIR) + "/Data";
 
-
 struct Picture {
   int width = 0;
   int height = 0;
@@ -113,10 +112,10 @@ TEST_F(Studio, AShotAtATimeIsThePlayersFrameAndStepsOfTimeChangeIt) {
                               out.file("studio.png"), folder},
                              out.path().string());
   ASSERT_EQ(studio.status, 0) << studio.err;
-  const Outcome capture = run(capturePath,
-                              {"--size", "320x180", "--no-multisampling", "--at", "12", "-o",
-                               out.file("capture.png")},
-                              folder);
+  const Outcome capture =
+      run(capturePath,
+          {"--size", "320x180", "--no-multisampling", "--at", "12", "-o", out.file("capture.png")},
+          folder);
   ASSERT_EQ(capture.status, 0) << capture.err;
 
   const Picture shot = readPng(out.file("studio.png"));
@@ -221,7 +220,8 @@ TEST_F(Studio, AShaderThatFailsToCompileKeepsTheLastGoodOneAndSaysWhereWithoutAB
   EXPECT_EQ(*status, 1) << "a failed reload before the shot is a failure";
   const std::string err = studio.standardError();
   EXPECT_NE(err.find("ERROR: Reload of Data/Shaders/Filters."), std::string::npos) << err;
-  EXPECT_NE(err.find("Filters.frag:4"), std::string::npos) << "the log names file and line: " << err;
+  EXPECT_NE(err.find("Filters.frag:4"), std::string::npos)
+      << "the log names file and line: " << err;
   EXPECT_NE(err.find("the shot shows the last good content"), std::string::npos) << err;
 
   // The frame after the failed reload is the frame before it.
@@ -233,7 +233,8 @@ TEST_F(Studio, WrongCommandLinesAndAMissingDataFolderEndWithAReason) {
   const std::string here = out.path().string();
   const Outcome usage = run(studioPath, {"--speed", "4"}, here);
   EXPECT_EQ(usage.status, 2);
-  EXPECT_NE(usage.err.find("--speed wants a factor from 0.25 to 2"), std::string::npos) << usage.err;
+  EXPECT_NE(usage.err.find("--speed wants a factor from 0.25 to 2"), std::string::npos)
+      << usage.err;
 
   const Outcome missing = run(studioPath, {"--shot", "x.png"}, here);
   EXPECT_EQ(missing.status, 1);
@@ -255,7 +256,8 @@ TEST_F(Studio, WrongCommandLinesAndAMissingDataFolderEndWithAReason) {
 // The mean of all channels of a picture.
 double brightness(const Picture& picture) {
   double sum = 0.0;
-  for (const std::uint8_t value : picture.rgb) sum += value;
+  for (const std::uint8_t value : picture.rgb)
+    sum += value;
   return picture.rgb.empty() ? -1.0 : sum / static_cast<double>(picture.rgb.size());
 }
 
@@ -287,9 +289,9 @@ TEST_F(Studio, AKeyOfSceneAlphaTypedInTheEditorIsSavedAndShownAndQuittingUnsaved
   ASSERT_FALSE(window.empty()) << studio.standardError();
   // scene.alpha is the eighteenth track: seventeen steps right, then 0,
   // Enter to set the key and Ctrl+S to save.
-  for (const char* key : {"Right", "Right", "Right", "Right", "Right", "Right", "Right", "Right",
-                          "Right", "Right", "Right", "Right", "Right", "Right", "Right", "Right",
-                          "Right", "0", "Return", "ctrl+s"}) {
+  for (const char* key : {"Right", "Right", "Right", "Right", "Right",  "Right", "Right",
+                          "Right", "Right", "Right", "Right", "Right",  "Right", "Right",
+                          "Right", "Right", "Right", "0",     "Return", "ctrl+s"}) {
     ASSERT_TRUE(display.pressKey(window, key)) << key;
   }
   const std::optional<int> status = studio.wait(120s);

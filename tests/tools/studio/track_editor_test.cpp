@@ -48,7 +48,8 @@ struct Fixture {
   }
   std::vector<std::string> state() const {
     std::vector<std::string> all;
-    for (const auto& track : tracks) all.push_back(show(track->keys()));
+    for (const auto& track : tracks)
+      all.push_back(show(track->keys()));
     return all;
   }
   test::TempDir dir;
@@ -66,36 +67,76 @@ TEST(TrackEditor, EachEditChangesTheTracksAndUndoesAndRedoesExactly) {
   };
   const Keys two{{0, 1, S}, {8, 2, L}};
   const Case cases[] = {
-      {"a new key takes the interpolation of the key before", {two},
-       [](TrackEditor& e) { e.setKey(0, 12, 5); }, {{{0, 1, S}, {8, 2, L}, {12, 5, L}}}},
-      {"a new key before all keys is a step", {{{8, 2, L}}},
-       [](TrackEditor& e) { e.setKey(0, 3, 5); }, {{{3, 5, S}, {8, 2, L}}}},
-      {"a key set again keeps its interpolation", {two},
-       [](TrackEditor& e) { e.setKey(0, 8, -4); }, {{{0, 1, S}, {8, -4, L}}}},
-      {"delete takes the keys of the block in every track", {two, two, two},
-       [](TrackEditor& e) { e.erase({4, 8, 0, 1}); }, {{{0, 1, S}}, {{0, 1, S}}, two}},
-      {"interpolation set over a block", {two, two},
-       [](TrackEditor& e) { e.setType({0, 100, 1, 1}, R); }, {two, {{0, 1, R}, {8, 2, R}}}},
-      {"interpolation cycles on from the block's first key", {{{0, 1, M}, {8, 2, R}}},
-       [](TrackEditor& e) { e.cycleType({0, 8, 0, 0}); }, {{{0, 1, R}, {8, 2, R}}}},
-      {"move down lands over a key and takes its place", {{{0, 1, S}, {4, 2, L}, {5, 3, M}}},
-       [](TrackEditor& e) { e.move({4, 4, 0, 0}, 1); }, {{{0, 1, S}, {5, 2, L}}}},
-      {"move up stops at row 0", {{{2, 1, S}, {6, 2, L}}},
-       [](TrackEditor& e) { e.move({2, 6, 0, 0}, -5); }, {{{0, 1, S}, {4, 2, L}}}},
-      {"scale multiplies the values in the block only", {two, two},
-       [](TrackEditor& e) { e.scale({8, 8, 0, 1}, 2.5f); },
+      {"a new key takes the interpolation of the key before",
+       {two},
+       [](TrackEditor& e) { e.setKey(0, 12, 5); },
+       {{{0, 1, S}, {8, 2, L}, {12, 5, L}}}},
+      {"a new key before all keys is a step",
+       {{{8, 2, L}}},
+       [](TrackEditor& e) { e.setKey(0, 3, 5); },
+       {{{3, 5, S}, {8, 2, L}}}},
+      {"a key set again keeps its interpolation",
+       {two},
+       [](TrackEditor& e) { e.setKey(0, 8, -4); },
+       {{{0, 1, S}, {8, -4, L}}}},
+      {"delete takes the keys of the block in every track",
+       {two, two, two},
+       [](TrackEditor& e) {
+         e.erase({4, 8, 0, 1});
+       },
+       {{{0, 1, S}}, {{0, 1, S}}, two}},
+      {"interpolation set over a block",
+       {two, two},
+       [](TrackEditor& e) {
+         e.setType({0, 100, 1, 1}, R);
+       },
+       {two, {{0, 1, R}, {8, 2, R}}}},
+      {"interpolation cycles on from the block's first key",
+       {{{0, 1, M}, {8, 2, R}}},
+       [](TrackEditor& e) {
+         e.cycleType({0, 8, 0, 0});
+       },
+       {{{0, 1, R}, {8, 2, R}}}},
+      {"move down lands over a key and takes its place",
+       {{{0, 1, S}, {4, 2, L}, {5, 3, M}}},
+       [](TrackEditor& e) {
+         e.move({4, 4, 0, 0}, 1);
+       },
+       {{{0, 1, S}, {5, 2, L}}}},
+      {"move up stops at row 0",
+       {{{2, 1, S}, {6, 2, L}}},
+       [](TrackEditor& e) {
+         e.move({2, 6, 0, 0}, -5);
+       },
+       {{{0, 1, S}, {4, 2, L}}}},
+      {"scale multiplies the values in the block only",
+       {two, two},
+       [](TrackEditor& e) {
+         e.scale({8, 8, 0, 1}, 2.5f);
+       },
        {{{0, 1, S}, {8, 5, L}}, {{0, 1, S}, {8, 5, L}}}},
-      {"cut and paste moves a block to other rows and tracks", {two, {{3, 7, M}}},
-       [](TrackEditor& e) { e.cut({0, 8, 0, 0}); e.paste(1, 2); },
+      {"cut and paste moves a block to other rows and tracks",
+       {two, {{3, 7, M}}},
+       [](TrackEditor& e) {
+         e.cut({0, 8, 0, 0});
+         e.paste(1, 2);
+       },
        {{}, {{2, 1, S}, {10, 2, L}}}},
-      {"paste replaces what the block covers and stops at the last track", {two, {{5, 9, M}, {20, 1, S}}},
-       [](TrackEditor& e) { e.copy({0, 9, 0, 1}); e.paste(1, 0); },
+      {"paste replaces what the block covers and stops at the last track",
+       {two, {{5, 9, M}, {20, 1, S}}},
+       [](TrackEditor& e) {
+         e.copy({0, 9, 0, 1});
+         e.paste(1, 0);
+       },
        {two, {{0, 1, S}, {8, 2, L}, {20, 1, S}}}},
-      {"an edit of a track out of row order puts it in order", {{{8, 2, L}, {0, 1, S}, {8, 3, M}}},
-       [](TrackEditor& e) { e.setKey(0, 4, 6); }, {{{0, 1, S}, {4, 6, S}, {8, 3, M}}}},
+      {"an edit of a track out of row order puts it in order",
+       {{{8, 2, L}, {0, 1, S}, {8, 3, M}}},
+       [](TrackEditor& e) { e.setKey(0, 4, 6); },
+       {{{0, 1, S}, {4, 6, S}, {8, 3, M}}}},
       {"a key set in a track out of order keeps the played key's interpolation",
        {{{8, 2, L}, {0, 1, S}, {8, 3, M}}},
-       [](TrackEditor& e) { e.setKey(0, 8, 6); }, {{{0, 1, S}, {8, 6, M}}}},
+       [](TrackEditor& e) { e.setKey(0, 8, 6); },
+       {{{0, 1, S}, {8, 6, M}}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -117,11 +158,13 @@ TEST(TrackEditor, EachEditChangesTheTracksAndUndoesAndRedoesExactly) {
 
 TEST(TrackEditor, UndoHoldsThousandsOfStepsAndANewEditDropsTheRedo) {
   Fixture f(std::vector<Keys>{Keys{}});
-  for (int i = 0; i < 1500; ++i) f.editor->setKey(0, i, static_cast<float>(i));
+  for (int i = 0; i < 1500; ++i)
+    f.editor->setKey(0, i, static_cast<float>(i));
   EXPECT_EQ(f.tracks[0]->keyCount(), 1500);
   f.editor->setKey(0, 3, 3.0f);  // changes nothing: no step
   EXPECT_EQ(f.editor->undoSteps(), 1500u);
-  for (int i = 0; i < 1200; ++i) ASSERT_TRUE(f.editor->undo());
+  for (int i = 0; i < 1200; ++i)
+    ASSERT_TRUE(f.editor->undo());
   EXPECT_EQ(f.tracks[0]->keyCount(), 300);
   EXPECT_EQ(f.tracks[0]->valueAt(299.5), 299.0);
   f.editor->setKey(0, 1000, 1.0f);

@@ -23,7 +23,7 @@ TEST(Transport, StepsGoToTheNextWholeRowOrBeatAndStayInTheShow) {
   struct Case {
     const char* what;
     double from;
-    int rows;   // 0: a beat step instead
+    int rows;  // 0: a beat step instead
     int beats;
     double toRow;
   };
@@ -41,8 +41,8 @@ TEST(Transport, StepsGoToTheNextWholeRowOrBeatAndStayInTheShow) {
       {"beat back near the start", atRow(3), 0, -1, 0},
   };
   for (const Case& c : cases) {
-    const double to = c.rows != 0 ? transport.stepRows(c.from, c.rows)
-                                  : transport.stepBeats(c.from, c.beats);
+    const double to =
+        c.rows != 0 ? transport.stepRows(c.from, c.rows) : transport.stepBeats(c.from, c.beats);
     EXPECT_NEAR(to * rps, c.toRow, 1e-9) << c.what;
   }
   // A time read back from a row a hair below it still counts as on it.
@@ -83,7 +83,8 @@ TEST(Transport, SceneSpansAndChangesFollowTheKeysOfSceneNum) {
   transport.setSceneChanges(sceneChangeRows(spans));
   EXPECT_NEAR(transport.nextSceneChange(0.0) * rps, 256, 1e-9);
   EXPECT_NEAR(transport.nextSceneChange(atRow(256)) * rps, 512, 1e-9) << "on a change: the next";
-  EXPECT_NEAR(transport.previousSceneChange(atRow(256)), 0.0, 1e-9) << "on a change: the one before";
+  EXPECT_NEAR(transport.previousSceneChange(atRow(256)), 0.0, 1e-9)
+      << "on a change: the one before";
   EXPECT_NEAR(transport.previousSceneChange(atRow(600)) * rps, 512, 1e-9);
   EXPECT_EQ(transport.nextSceneChange(atRow(800)), length) << "after the last: the end";
   EXPECT_EQ(transport.previousSceneChange(atRow(100)), 0.0);
