@@ -238,7 +238,7 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
     for (const ReloadEntry& entry : studio->reloads->poll()) {
       if (entry.skipped) {
         // The track editor kept the file out: its own save, or a conflict.
-        const std::string line = "not reloaded " + entry.file + ": " + entry.message;
+        const std::string line = entry.file + ": " + entry.message;
         std::fprintf(stderr, "tessaly-studio: %s\n", line.c_str());
         log.add(line);
       } else if (entry.ok) {

@@ -110,6 +110,8 @@ void Studio::startEditor() {
         [this](const std::string& file, std::string_view bytes) -> std::optional<std::string> {
           const ExternalChange change = editor->externalChange(file, bytes);
           if (change.apply) return std::nullopt;
+          // A conflict waits for a choice the editor's window offers.
+          if (!editor->conflicts().empty()) editorUi.open = true;
           return change.message;
         });
   }

@@ -385,7 +385,8 @@ std::vector<std::string> TrackEditor::save() {
       run();  // no thread to be had: written here
     }
   }
-  for (std::thread& thread : threads) thread.join();
+  for (std::thread& thread : threads)
+    thread.join();
   for (Write& write : writes) {
     Column& c = tracks_[write.column];
     if (!write.ok) {
@@ -411,7 +412,7 @@ ExternalChange TrackEditor::externalChange(std::string_view file, std::string_vi
   }
   Column& c = tracks_[static_cast<std::size_t>(column)];
   if (bytes == c.savedBytes) {
-    result.message = "unchanged since the studio's last save";
+    result.message = "the studio's own save (not reloaded)";
     return result;
   }
   if (c.dirty) {
@@ -432,7 +433,7 @@ ExternalChange TrackEditor::externalChange(std::string_view file, std::string_vi
   change.after = c.saved;
   c.track->setKeys(c.saved);
   commit({std::move(change)});
-  result.message = "taken into the editor";
+  result.message = "reloaded into the track editor (undo takes it back)";
   return result;
 }
 
