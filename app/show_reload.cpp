@@ -278,6 +278,7 @@ struct ShowReloader::State {
     show.watcher->waitWhileStarting(std::chrono::milliseconds(2000));
   }
 
+  ShowReloader::TrackGate gate;
   ReloadReport apply(const ReloadTarget& target);
   ReloadReport applyPicture(DecodedPicture& picture);
   ReloadReport applyShader(const ReloadTarget& target);
@@ -352,6 +353,8 @@ std::vector<ReloadReport> ShowReloader::applyReady(double budgetMs) {
   }
   return reports;
 }
+
+void ShowReloader::setTrackGate(TrackGate gate) { state_->gate = std::move(gate); }
 
 bool ShowReloader::idle() const { return state_->queue.empty() && state_->decoder.idle(); }
 
@@ -600,6 +603,11 @@ ReloadReport ShowReloader::State::applyTrack(const ReloadTarget& target) {
       report.message = "holds " + std::to_string(bytes->size()) + " bytes where its " +
                        std::to_string(count) + " keys take " + std::to_string(expected) +
                        " (cut short, or not a track)";
+    } else if (std::optional<std::string> reason =
+                   gate ? gate(report.file, *bytes) : std::nullopt) {
+      report.ok = true;
+      report.skipped = true;
+      report.message = std::move(*reason);
     } else {
       track->setKeys(sync::readTrackBytes(*bytes).keys);
       report.ok = true;

@@ -10,7 +10,9 @@
 #include "app/reload_plan.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,9 @@ struct ReloadReport {
   // Why it failed (the driver's log with file and line, the reader's
   // messages); when ok, a note worth telling or empty.
   std::string message;
+  // The file was sound but left unapplied on purpose (a track gate said
+  // why, in `message`); ok is true.
+  bool skipped = false;
 };
 
 class ShowReloader {
@@ -51,6 +56,15 @@ class ShowReloader {
 
   // Nothing waiting, nothing being decoded.
   bool idle() const;
+
+  // Asked before a changed track file, read whole and found sound, takes the
+  // place of its track's keys: nullopt lets it, a reason keeps the track as
+  // it is (the report is ok and skipped, and carries the reason). An editor that writes
+  // the files itself uses it so its own save, or a file changed under its
+  // unsaved edits, does not overwrite what it holds.
+  using TrackGate =
+      std::function<std::optional<std::string>(const std::string& file, std::string_view bytes)>;
+  void setTrackGate(TrackGate gate);
 
  private:
   struct State;

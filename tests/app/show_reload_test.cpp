@@ -277,5 +277,41 @@ TEST_F(ShowReloadTest, BrokenFilesKeepTheFrameAndTheWholeFileIsPickedUpAgain) {
   EXPECT_TRUE(errors.messages().empty()) << testing::PrintToString(errors.messages());
 }
 
+TEST_F(ShowReloadTest, ATrackGateKeepsTheTrackWhenItGivesAReasonAndSeesTheFileWhole) {
+  sync::SyncTrack* track = show.device->getTrack("scene.num");
+  ASSERT_NE(track, nullptr);
+  std::vector<std::pair<std::string, std::string>> asked;
+  std::optional<std::string> answer = "the editor's own save";
+  reloader->setTrackGate([&](const std::string& file, std::string_view bytes) {
+    asked.emplace_back(file, std::string(bytes));
+    return answer;
+  });
+
+  // Skipped: the track keeps scene 3 and the report says why.
+  saveByRename("Data/Rocket/sync_scene.num.track", trackBytes(4.0f));
+  ReloadReport report = reloadOf("Data/Rocket/sync_scene.num.track");
+  EXPECT_TRUE(report.ok);
+  EXPECT_TRUE(report.skipped);
+  EXPECT_EQ(report.message, "the editor's own save");
+  EXPECT_EQ(track->valueAt(0), 3.0);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].first, "Data/Rocket/sync_scene.num.track");
+  EXPECT_EQ(asked[0].second, trackBytes(4.0f));
+
+  // A broken file never reaches the gate.
+  dir.write("Data/Rocket/sync_scene.num.track", trackBytes(5.0f).substr(0, 9));
+  EXPECT_FALSE(reloadOf("Data/Rocket/sync_scene.num.track").ok);
+  EXPECT_EQ(asked.size(), 1u);
+
+  // Let through: the file takes the track's place.
+  answer.reset();
+  saveByRename("Data/Rocket/sync_scene.num.track", trackBytes(6.0f));
+  report = reloadOf("Data/Rocket/sync_scene.num.track");
+  EXPECT_TRUE(report.ok) << report.message;
+  EXPECT_FALSE(report.skipped);
+  EXPECT_EQ(track->valueAt(0), 6.0);
+  EXPECT_EQ(asked.size(), 2u);
+}
+
 }  // namespace
 }  // namespace tessaly::app

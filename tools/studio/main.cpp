@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   }
   // Shots name files relative to where the studio was started.
   studio::StudioOptions resolved = options;
-  for (std::string* path : {&resolved.shot, &resolved.shotAfterReload}) {
+  for (std::string* path : {&resolved.shot, &resolved.shotAfterReload, &resolved.shotAfterSave}) {
     if (!path->empty()) {
       *path = std::filesystem::absolute(*path).string();
     }

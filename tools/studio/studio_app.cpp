@@ -37,7 +37,9 @@ class StudioServices final : public app::ShowServices {
   bool escapePressed() override { return false; }
   bool closeRequested() override {
     if (ShowServices::closeRequested()) {
-      studio_.quit = true;
+      // Asked again after the prompt, not at every pass.
+      glfwSetWindowShouldClose(studio_.show.window, GLFW_FALSE);
+      studio_.requestQuit();
     }
     return false;
   }
@@ -131,10 +133,24 @@ void StudioServices::renderFrame() {
     readBack();
   }
   if (studio_.panels) {
+    QuitChoice choice = QuitChoice::none;
     const SettingsChange change =
-        studio_.panels->build(view(), studio_.timeline(), studio_.panelState);
+        studio_.panels->build(view(), studio_.timeline(), studio_.panelState, [&] {
+          if (studio_.editor) {
+            choice = drawTrackEditor(*studio_.editor, studio_.editorUi, show.inputs.currentRow);
+          }
+        });
     studio_.panels->render();
     studio_.apply(change);
+    if (choice == QuitChoice::saveAndQuit) {
+      studio_.saveTracks();
+      studio_.quit = !studio_.editor->anyDirty();
+      studio_.editorUi.quitPrompt = false;
+    } else if (choice == QuitChoice::quit) {
+      studio_.quit = true;
+    } else if (choice == QuitChoice::cancel) {
+      studio_.editorUi.quitPrompt = false;
+    }
   }
   if (wantShot && withPanels) {
     readBack();
@@ -193,6 +209,8 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
     studio->panels.reset();
   }
   studio->reloads = std::make_unique<StudioReloads>(show);
+  studio->startEditor();
+  studio->editorUi.open = options.editor;
   studio->panelState.panels = options.panels;
   studio->transport.setRowsPerBeat(options.rowsPerBeat);
   if (show.inputs.tracks[demo::sceneNum] != nullptr) {
@@ -221,7 +239,12 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
   while (!studio->quit && stage != ShotStage::done) {
     // Between frames: reloads, then the end and loop rules on the clock.
     for (const ReloadEntry& entry : studio->reloads->poll()) {
-      if (entry.ok) {
+      if (entry.skipped) {
+        // The track editor kept the file out: its own save, or a conflict.
+        const std::string line = entry.file + ": " + entry.message;
+        std::fprintf(stderr, "tessaly-studio: %s\n", line.c_str());
+        log.add(line);
+      } else if (entry.ok) {
         char line[512];
         std::snprintf(line, sizeof line, "reloaded %s in %.1f ms%s%s", entry.file.c_str(),
                       entry.milliseconds, entry.message.empty() ? "" : ": ", entry.message.c_str());
@@ -258,10 +281,16 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
       break;
     }
 
-    services.wantShot = stage == ShotStage::first || stage == ShotStage::afterReload;
+    const bool afterSave =
+        !options.shotAfterSave.empty() && stage == ShotStage::none && studio->saves > 0;
+    services.wantShot = stage == ShotStage::first || stage == ShotStage::afterReload || afterSave;
     app::runPass(show, services);
     if (!services.shot) {
       continue;
+    }
+    if (afterSave) {
+      status = writeShot(*services.shot, options.shotAfterSave) ? 0 : 1;
+      break;
     }
     const std::string& path = stage == ShotStage::first ? options.shot : options.shotAfterReload;
     const bool written = writeShot(*services.shot, path);
@@ -273,6 +302,8 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
     if (stage == ShotStage::first && !options.shotAfterReload.empty()) {
       stage = ShotStage::waitForReload;
       waitStart = Clock::now();
+    } else if (stage == ShotStage::first && !options.shotAfterSave.empty()) {
+      stage = ShotStage::none;  // on until a save
     } else {
       if (stage == ShotStage::afterReload && reloadFailed) {
         std::fprintf(
@@ -285,6 +316,7 @@ int runStudio(const StudioOptions& options, MessageLog& log) {
     }
   }
   studio->reloads.reset();
+  studio->editor.reset();
   studio->panels.reset();
   studio->gpuTimer.release();
   app::endShow(show);

@@ -6,6 +6,10 @@
 
 #include <GLFW/glfw3.h>
 
+#include <cmath>
+#include <filesystem>
+#include <set>
+
 namespace tessaly::studio {
 
 namespace {
@@ -16,7 +20,8 @@ Studio& studioOf(GLFWwindow* window) {
 
 void keyCallback(GLFWwindow* window, int key, int, int action, int mods) {
   // Held arrows step on; every other key acts once per press.
-  if (action == GLFW_REPEAT && key != GLFW_KEY_LEFT && key != GLFW_KEY_RIGHT) {
+  if (action == GLFW_REPEAT && key != GLFW_KEY_LEFT && key != GLFW_KEY_RIGHT &&
+      key != GLFW_KEY_UP && key != GLFW_KEY_DOWN) {
     return;
   }
   studioOf(window).events.push_back(
@@ -54,6 +59,63 @@ void Studio::seek(double seconds) {
 }
 
 void Studio::setPaused(bool paused) { show.music.setPaused(paused); }
+
+void Studio::requestQuit() {
+  if (editor && editor->anyDirty()) {
+    editorUi.quitPrompt = true;
+  } else {
+    quit = true;
+  }
+}
+
+void Studio::saveTracks() {
+  if (!editor) return;
+  const std::vector<std::string> problems = editor->save();
+  for (const std::string& problem : problems) {
+    log.add("Saving tracks: " + problem);
+  }
+  editorUi.status = problems.empty() ? "saved" : "not all saved: see the messages";
+  if (problems.empty()) {
+    ++saves;
+    log.add("Tracks saved");
+  }
+}
+
+void Studio::startEditor() {
+  if (!show.device) return;
+  std::vector<sync::SyncTrack*> tracks;
+  std::set<std::string> names;
+  // The production's tracks, in the order the show asked for them.
+  for (sync::SyncTrack* track : show.device->tracks()) {
+    if (names.insert(track->name).second) tracks.push_back(track);
+  }
+  // Other track files, in name order: the device reads them on request.
+  std::set<std::string> extra;
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::path(show.device->base()).parent_path();
+  const std::string prefix = std::filesystem::path(show.device->base()).filename().string() + "_";
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string file = entry.path().filename().string();
+    if (file.size() > prefix.size() + 6 && file.starts_with(prefix) && file.ends_with(".track")) {
+      const std::string name = file.substr(prefix.size(), file.size() - prefix.size() - 6);
+      if (!names.contains(name)) extra.insert(name);
+    }
+  }
+  for (const std::string& name : extra) {
+    if (sync::SyncTrack* track = show.device->getTrack(name.c_str())) tracks.push_back(track);
+  }
+  editor = std::make_unique<TrackEditor>(std::move(tracks), show.device->base());
+  if (reloads) {
+    reloads->setTrackGate(
+        [this](const std::string& file, std::string_view bytes) -> std::optional<std::string> {
+          const ExternalChange change = editor->externalChange(file, bytes);
+          if (change.apply) return std::nullopt;
+          // A conflict waits for a choice the editor's window offers.
+          if (!editor->conflicts().empty()) editorUi.open = true;
+          return change.message;
+        });
+  }
+}
 
 TimelineGeometry Studio::timeline() const {
   int width = 0;
@@ -121,6 +183,38 @@ void Studio::handleEvents() {
   queued.swap(events);
   for (const InputEvent& event : queued) {
     const double now = show.music.seconds();
+    if (event.kind == InputEvent::Kind::key && event.down && editorUi.quitPrompt) {
+      // The quit prompt takes the keyboard: Y saves and quits, N quits,
+      // Escape stays.
+      if (event.key == GLFW_KEY_Y) {
+        saveTracks();
+        quit = editor == nullptr || !editor->anyDirty();
+        editorUi.quitPrompt = false;
+      } else if (event.key == GLFW_KEY_N) {
+        quit = true;
+      } else if (event.key == GLFW_KEY_ESCAPE) {
+        editorUi.quitPrompt = false;
+      }
+      continue;
+    }
+    if (event.kind == InputEvent::Kind::key && event.down && !keyboardTaken) {
+      const bool ctrl = (event.mods & GLFW_MOD_CONTROL) != 0;
+      if (ctrl && event.key == GLFW_KEY_S) {
+        saveTracks();
+        continue;
+      }
+      if (event.key == GLFW_KEY_F3) {
+        editorUi.open = !editorUi.open;
+        continue;
+      }
+      if (editor && editorUi.open) {
+        const std::int32_t row = cursorRowOf(show.music.row());
+        const EditorKeyResult result =
+            handleEditorKey(*editor, editorUi, event.key, event.mods, row);
+        if (result.seekRows) seek(transport.stepRows(now, *result.seekRows));
+        if (result.handled) continue;
+      }
+    }
     if (event.kind == InputEvent::Kind::cursor) {
       cursorX = event.x;
       cursorY = event.y;
@@ -146,7 +240,7 @@ void Studio::handleEvents() {
     }
     const bool shift = (event.mods & GLFW_MOD_SHIFT) != 0;
     switch (event.key) {
-      case GLFW_KEY_ESCAPE: quit = true; break;
+      case GLFW_KEY_ESCAPE: requestQuit(); break;
       case GLFW_KEY_SPACE:
         // Paused at the end, play starts again from the beginning.
         if (show.music.paused() && now >= transport.length()) {

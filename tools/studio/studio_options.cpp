@@ -74,6 +74,8 @@ ParseResult parseStudioOptions(const std::vector<std::string>& arguments) {
       options.panels = false;
     } else if (argument == "--shot-with-panels") {
       options.shotWithPanels = true;
+    } else if (argument == "--editor") {
+      options.editor = true;
     } else if (argument == "--size") {
       const std::string* text = value();
       if (text == nullptr) return result;
@@ -117,14 +119,17 @@ ParseResult parseStudioOptions(const std::vector<std::string>& arguments) {
         return result;
       }
       options.timeout = *seconds;
-    } else if (argument == "--shot" || argument == "--shot-after-reload") {
+    } else if (argument == "--shot" || argument == "--shot-after-reload" ||
+               argument == "--shot-after-save") {
       const std::string* text = value();
       if (text == nullptr) return result;
       if (text->empty()) {
         result.error = argument + " needs a file name";
         return result;
       }
-      (argument == "--shot" ? options.shot : options.shotAfterReload) = *text;
+      (argument == "--shot"                ? options.shot
+       : argument == "--shot-after-reload" ? options.shotAfterReload
+                                           : options.shotAfterSave) = *text;
     } else if (!argument.empty() && argument[0] == '-') {
       result.error = "unknown option " + argument;
       return result;
@@ -163,6 +168,10 @@ Options:
   --shot-with-panels    shots hold the panels and timeline as on screen
                         (default: the frame alone, as the player shows it)
   --timeout SECONDS     how long --shot-after-reload waits (default 60)
+  --editor              start with the track editor open
+  --shot-after-save FILE
+                        after the tracks are saved (Ctrl+S), write the first
+                        frame drawn after the save to FILE and exit
   --help                this text
 
 Keys:
@@ -181,6 +190,31 @@ Keys:
   Escape                quit
 Mouse on the timeline: click or drag to seek; right-drag (or Shift+drag) to
 set the loop span.
+
+Track editor (F3 shows / hides it; its keys apply while it is shown):
+  Up / Down             one row back / on (the music follows; held: on)
+  Left / Right          previous / next track
+  Shift+arrows          select a block of rows and tracks
+  0-9 . -               type a value; Enter sets a key on the current row,
+                        S scales the values in the block by it, Backspace
+                        takes a character back, Escape drops it
+  T                     next interpolation of the keys in the block (step,
+                        linear, smooth, ramp)
+  Delete                delete the keys in the block
+  Ctrl+C / Ctrl+X / Ctrl+V
+                        copy / cut / paste the block (pasted at the cursor)
+  Ctrl+Up / Ctrl+Down   move the block's keys one row up / down
+  Ctrl+Z, Ctrl+Y (Ctrl+Shift+Z)
+                        undo, redo (4096 steps)
+  Ctrl+S                save every changed track (works with the editor hidden)
+  Ctrl+K / Ctrl+T       for a track changed on the disk under unsaved edits:
+                        keep mine (theirs kept as FILE.theirs.txt) / take theirs
+  Escape                drops the typed value, then the selection, then quits;
+                        with unsaved tracks a prompt asks first: Y saves and
+                        quits, N quits without saving, Escape stays
+Shown: a key's value and interpolation (S step, L linear, M smooth, R ramp),
+between keys the interpolated value faintly, a star on unsaved tracks, and
+the curve of the cursor's track.
 
 On a resize the filter chain is made again at the new size, so the frame
 always fills the window as the player's would at that size.

@@ -20,6 +20,8 @@ struct StudioOptions {
   std::string shot;             // write the first frame here, then exit
   std::string shotAfterReload;  // write the first frame after a reload here, then exit
   bool shotWithPanels = false;  // shots hold the panels and timeline too
+  bool editor = false;          // the track editor open at start
+  std::string shotAfterSave;    // write the first frame after a track save here, then exit
   double timeout = 60.0;        // seconds --shot-after-reload waits for a reload
   bool help = false;
 };

@@ -15,7 +15,7 @@ namespace tessaly::studio {
 namespace {
 
 // Every key of the studio, for the help panel (the same list as --help).
-constexpr std::array<std::pair<const char*, const char*>, 15> keyList = {{
+constexpr std::array<std::pair<const char*, const char*>, 29> keyList = {{
     {"Space", "pause / resume (the music with it)"},
     {"Left / Right", "one row back / on"},
     {"Shift+Left / Right", "one beat back / on"},
@@ -28,9 +28,23 @@ constexpr std::array<std::pair<const char*, const char*>, 15> keyList = {{
     {"Tab", "inspector and messages shown / hidden"},
     {"F1", "this help"},
     {"F2", "settings"},
-    {"Escape", "quit"},
+    {"Escape", "quit (asks first with unsaved tracks: Y save, N quit, Escape stay)"},
     {"Click, drag on timeline", "seek"},
     {"Right-drag (Shift+drag)", "set the loop span"},
+    {"F3", "track editor shown / hidden; while shown:"},
+    {"  Up / Down", "one row back / on"},
+    {"  Left / Right", "previous / next track"},
+    {"  Shift+arrows", "select a block of rows and tracks"},
+    {"  0-9 . - then Enter", "set a key on the current row"},
+    {"  0-9 . - then S", "scale the block's values"},
+    {"  T", "next interpolation (step, linear, smooth, ramp)"},
+    {"  Delete", "delete the block's keys"},
+    {"  Ctrl+C / X / V", "copy / cut / paste the block"},
+    {"  Ctrl+Up / Down", "move the block's keys a row"},
+    {"  Ctrl+Z / Ctrl+Y", "undo / redo"},
+    {"  Ctrl+K / Ctrl+T", "changed on disk: keep mine / take theirs"},
+    {"  Escape", "drop the typed value, then the selection"},
+    {"Ctrl+S", "save every changed track"},
 }};
 
 const ImU32 loopColour = IM_COL32(255, 220, 60, 90);
@@ -240,7 +254,7 @@ bool PanelLayer::wantsKeyboard() const { return ImGui::GetIO().WantCaptureKeyboa
 bool PanelLayer::wantsMouse() const { return ImGui::GetIO().WantCaptureMouse; }
 
 SettingsChange PanelLayer::build(const StudioView& view, const TimelineGeometry& timeline,
-                                 PanelState& state) {
+                                 PanelState& state, const std::function<void()>& more) {
   ImGui_ImplOpenGL3_NewFrame();
   ImGui_ImplGlfw_NewFrame();
   ImGui::NewFrame();
@@ -256,6 +270,9 @@ SettingsChange PanelLayer::build(const StudioView& view, const TimelineGeometry&
   SettingsChange change;
   if (state.settings) {
     change = settingsPanel(view, state);
+  }
+  if (more) {
+    more();
   }
   ImGui::Render();
   return change;

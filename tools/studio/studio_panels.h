@@ -11,6 +11,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -84,9 +85,11 @@ class PanelLayer {
   bool wantsKeyboard() const;
   bool wantsMouse() const;
 
-  // Builds this frame's panels and timeline and returns the settings the
-  // user changed; then render() draws them into the bound framebuffer.
-  SettingsChange build(const StudioView& view, const TimelineGeometry& timeline, PanelState& state);
+  // Builds this frame's panels and timeline (and what `more` adds, such as
+  // the track editor) and returns the settings the user changed; then
+  // render() draws them into the bound framebuffer.
+  SettingsChange build(const StudioView& view, const TimelineGeometry& timeline, PanelState& state,
+                       const std::function<void()>& more = {});
   void render();
 
  private:

@@ -16,7 +16,7 @@ struct StudioReloads::Impl {
     std::vector<ReloadEntry> entries;
     for (app::ReloadReport& report : reloader.applyReady()) {
       entries.push_back(ReloadEntry{std::move(report.file), report.ok, report.milliseconds,
-                                    std::move(report.message)});
+                                    std::move(report.message), report.skipped});
     }
     return entries;
   }
@@ -24,6 +24,10 @@ struct StudioReloads::Impl {
 
 StudioReloads::StudioReloads(app::Show& show) : impl_(std::make_unique<Impl>(show)) {}
 StudioReloads::~StudioReloads() = default;
+
+void StudioReloads::setTrackGate(app::ShowReloader::TrackGate gate) {
+  impl_->reloader.setTrackGate(std::move(gate));
+}
 
 std::vector<ReloadEntry> StudioReloads::poll() {
   std::vector<ReloadEntry> entries = impl_->applied();

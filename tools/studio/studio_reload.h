@@ -3,6 +3,8 @@
 // with its cost, for the message panel and the inspector.
 #pragma once
 
+#include "app/show_reload.h"
+
 #include <deque>
 #include <memory>
 #include <string>
@@ -19,7 +21,8 @@ struct ReloadEntry {
   std::string file;
   bool ok = false;
   double milliseconds = 0.0;
-  std::string message;  // why it failed; empty when ok
+  std::string message;   // why it failed; empty when ok
+  bool skipped = false;  // sound, but kept out on purpose (`message` says why)
 };
 
 class StudioReloads {
@@ -33,6 +36,9 @@ class StudioReloads {
   // Between frames: starts work on what changed and applies what is ready.
   // Returns the reloads applied now, and keeps the newest for recent().
   std::vector<ReloadEntry> poll();
+
+  // Asked before a changed track file replaces a track (see ShowReloader).
+  void setTrackGate(app::ShowReloader::TrackGate gate);
 
   // The newest reloads, newest last (at most `keep`).
   const std::deque<ReloadEntry>& recent() const { return recent_; }

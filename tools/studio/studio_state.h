@@ -4,6 +4,7 @@
 
 #include "app/main_loop.h"
 #include "app/show.h"
+#include "tools/studio/editor_view.h"
 #include "tools/studio/gpu_timer.h"
 #include "tools/studio/message_log.h"
 #include "tools/studio/studio_options.h"
@@ -39,12 +40,15 @@ struct Studio {
   PanelState panelState;
   std::unique_ptr<PanelLayer> panels;
   std::unique_ptr<StudioReloads> reloads;
+  std::unique_ptr<TrackEditor> editor;
+  EditorUi editorUi;
   GpuTimer gpuTimer;
   double cpuMilliseconds = 0.0;
   std::vector<InputEvent> events;
   double cursorX = 0.0;
   double cursorY = 0.0;
   bool quit = false;
+  int saves = 0;  // saves that wrote every changed track
   bool seekedThisPass = false;
   int pendingWidth = 0;  // a framebuffer size not yet applied (0: none)
   int pendingHeight = 0;
@@ -53,6 +57,13 @@ struct Studio {
   // spectrum of this pass's frame follow.
   void seek(double seconds);
   void setPaused(bool paused);
+  // Quitting: at once, or after the prompt when tracks have unsaved edits.
+  void requestQuit();
+  // Saves the changed tracks, with a message for each problem.
+  void saveTracks();
+  // The editor on the show's tracks: the production's twenty and every other
+  // track file in Data/Rocket/.
+  void startEditor();
   // Handles the queued events: keys, the timeline's mouse, a new size.
   void handleEvents();
   // The filter chain made again for a new window size or multisampling; the

@@ -20,10 +20,28 @@ TEST(StudioOptions, GoodCommandLines) {
   EXPECT_EQ(none.options.width, 1280);
   EXPECT_TRUE(none.options.multisampling);
 
-  const ParseResult all = parseStudioOptions(
-      {"--size", "640x360", "--no-multisampling", "--loop", "--speed", "0.5", "--rows-per-beat",
-       "4", "--at", "12.5", "--shot", "a.png", "--shot-after-reload", "b.png", "--shot-with-panels",
-       "--timeout", "20", "--no-panels", "prod"});
+  const ParseResult all = parseStudioOptions({"--size",
+                                              "640x360",
+                                              "--no-multisampling",
+                                              "--loop",
+                                              "--speed",
+                                              "0.5",
+                                              "--rows-per-beat",
+                                              "4",
+                                              "--at",
+                                              "12.5",
+                                              "--shot",
+                                              "a.png",
+                                              "--shot-after-reload",
+                                              "b.png",
+                                              "--shot-with-panels",
+                                              "--timeout",
+                                              "20",
+                                              "--no-panels",
+                                              "--editor",
+                                              "--shot-after-save",
+                                              "c.png",
+                                              "prod"});
   ASSERT_EQ(all.error, "");
   const StudioOptions& o = all.options;
   EXPECT_EQ(o.width, 640);
@@ -35,6 +53,8 @@ TEST(StudioOptions, GoodCommandLines) {
   EXPECT_EQ(o.at, 12.5);
   EXPECT_EQ(o.shot, "a.png");
   EXPECT_EQ(o.shotAfterReload, "b.png");
+  EXPECT_EQ(o.shotAfterSave, "c.png");
+  EXPECT_TRUE(o.editor);
   EXPECT_TRUE(o.shotWithPanels);
   EXPECT_EQ(o.timeout, 20.0);
   EXPECT_FALSE(o.panels);
@@ -55,6 +75,7 @@ TEST(StudioOptions, BadCommandLinesSayWhatIsWrong) {
       {{"--rows-per-beat", "0"}, "--rows-per-beat wants a whole number from 1 to 1024, not \"0\""},
       {{"--timeout", "0"}, "--timeout wants a time in seconds above 0, not \"0\""},
       {{"--shot", ""}, "--shot needs a file name"},
+      {{"--shot-after-save", ""}, "--shot-after-save needs a file name"},
       {{"--frobnicate"}, "unknown option --frobnicate"},
       {{"a", "b"}, "one folder only: \"b\" after \"a\""},
   };
@@ -67,7 +88,8 @@ TEST(StudioOptions, TheHelpListsEveryKey) {
   const std::string help = studioUsageText();
   for (const char* key :
        {"Space", "Left / Right", "Shift+Left / Right", "Page Up / Page Down", "Home / End", "I / O",
-        "F1", "Escape", "--at SECONDS", "--shot FILE", "muted"}) {
+        "F1", "Escape", "--at SECONDS", "--shot FILE", "muted", "F3", "Ctrl+S", "Ctrl+Z",
+        "Ctrl+Up / Ctrl+Down", "Delete", "--editor", "--shot-after-save FILE"}) {
     EXPECT_NE(help.find(key), std::string::npos) << key;
   }
 }

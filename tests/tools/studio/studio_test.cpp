@@ -1,9 +1,13 @@
 // tessaly-studio end to end: the built program on a copy of the built
 // production, driven without a person through --at, --shot and
 // --shot-after-reload, its pixels compared with tessaly-capture's frame of
-// the same time and with a shader edited while it runs.
+// the same time and with a shader edited while it runs; and its track
+// editor driven with the keyboard on a display of the test's own.
+#include "sync/music_player.h"
+#include "sync/sync_track.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -27,11 +31,6 @@ namespace fs = std::filesystem;
 const std::string studioPath = std::string(TESSALY_BINARY_DIR) + "/tessaly-studio";
 const std::string capturePath = std::string(TESSALY_BINARY_DIR) + "/tessaly-capture";
 const std::string productionData = std::string(TESSALY_BINARY_DIR) + "/Data";
-
-bool haveDisplay() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-}
 
 struct Picture {
   int width = 0;
@@ -252,6 +251,103 @@ TEST_F(Studio, WrongCommandLinesAndAMissingDataFolderEndWithAReason) {
   const Outcome help = run(studioPath, {"--help"}, here);
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Page Up / Page Down"), std::string::npos);
+}
+
+// The mean of all channels of a picture.
+double brightness(const Picture& picture) {
+  double sum = 0.0;
+  for (const std::uint8_t value : picture.rgb)
+    sum += value;
+  return picture.rgb.empty() ? -1.0 : sum / static_cast<double>(picture.rgb.size());
+}
+
+TEST_F(Studio, AKeyOfSceneAlphaTypedInTheEditorIsSavedAndShownAndQuittingUnsavedAsks) {
+  if (!fs::exists("/usr/bin/Xvfb")) GTEST_SKIP() << "needs Xvfb";
+  PrivateXServer server(800, 600);
+  ASSERT_TRUE(server.ok());
+  const XDisplay& display = server.display();
+  std::vector<std::string> environment = display.environment();
+  environment.push_back("SDL_AUDIODRIVER=dummy");
+  const std::string folder = production.path().string();
+  const std::string track = folder + "/Data/Rocket/sync_scene.alpha.track";
+  const std::vector<sync::SyncKey> original = sync::readTrackFile(track).keys;
+  // At 12 s the scene is faded in; the cursor row is 12 s of rows.
+  const auto row = static_cast<std::int32_t>(12.0 * sync::rowsPerSecond);
+  ASSERT_GT(sync::SyncTrack("scene.alpha", original).valueAt(row), 0.5);
+
+  const std::string before = out.file("before.png");
+  const std::string after = out.file("after.png");
+  ChildProcess studio(studioPath,
+                      {"--size", "320x180", "--no-multisampling", "--no-panels", "--at", "12",
+                       "--editor", "--shot", before, "--shot-after-save", after, folder},
+                      {out.path().string(), environment, ""});
+  ASSERT_TRUE(studio.started());
+  ASSERT_TRUE(waitFor(120s, [&] { return fs::exists(before) || !studio.running(); }))
+      << studio.standardError();
+  const std::string window = display.waitForWindow("Tessaly demosystem", studio.pid(), 30s,
+                                                   [&] { return !studio.running(); });
+  ASSERT_FALSE(window.empty()) << studio.standardError();
+  // scene.alpha is the eighteenth track: seventeen steps right, then 0,
+  // Enter to set the key and Ctrl+S to save.
+  for (const char* key : {"Right", "Right", "Right", "Right", "Right",  "Right", "Right",
+                          "Right", "Right", "Right", "Right", "Right",  "Right", "Right",
+                          "Right", "Right", "Right", "0",     "Return", "ctrl+s"}) {
+    ASSERT_TRUE(display.pressKey(window, key)) << key;
+  }
+  const std::optional<int> status = studio.wait(120s);
+  ASSERT_TRUE(status) << "no shot after the save";
+  ASSERT_EQ(*status, 0) << studio.standardError();
+
+  // The file holds the production's keys and the new one, nothing else.
+  const sync::TrackData saved = sync::readTrackFile(track);
+  std::vector<sync::SyncKey> expected = original;
+  const auto at = std::find_if(expected.begin(), expected.end(),
+                               [&](const sync::SyncKey& key) { return key.row >= row; });
+  sync::SyncKey key{row, 0.0f, at == expected.begin() ? sync::KeyType::step : std::prev(at)->type};
+  if (at != expected.end() && at->row == row) {
+    key.type = at->type;
+    *at = key;
+  } else {
+    expected.insert(at, key);
+  }
+  ASSERT_EQ(saved.keys.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(saved.keys[i].row, expected[i].row) << i;
+    EXPECT_EQ(saved.keys[i].value, expected[i].value) << i;
+    EXPECT_EQ(saved.keys[i].type, expected[i].type) << i;
+  }
+  EXPECT_EQ(fs::file_size(track), 4 + 9 * expected.size());
+  EXPECT_FALSE(fs::exists(track + ".theirs.txt"));
+  // The studio's own save is not reloaded over the editor, nor a conflict.
+  EXPECT_EQ(studio.standardError().find("changed on the disk"), std::string::npos)
+      << studio.standardError();
+
+  // The frame with the scene's fade at 0 is dark where it was lit.
+  const Picture lit = readPng(before);
+  const Picture faded = readPng(after);
+  ASSERT_EQ(faded.width, 320);
+  EXPECT_LT(brightness(faded), brightness(lit) * 0.5)
+      << brightness(faded) << " against " << brightness(lit);
+
+  // Quitting with an unsaved edit asks first: Escape leaves the studio
+  // running, N quits without saving.
+  const std::string savedBytes = readFile(track);
+  ChildProcess again(studioPath,
+                     {"--size", "320x180", "--no-multisampling", "--at", "12", "--editor", folder},
+                     {out.path().string(), environment, ""});
+  ASSERT_TRUE(again.started());
+  const std::string second = display.waitForWindow("Tessaly demosystem", again.pid(), 120s,
+                                                   [&] { return !again.running(); });
+  ASSERT_FALSE(second.empty()) << again.standardError();
+  for (const char* key : {"5", "Return", "Escape"}) {
+    ASSERT_TRUE(display.pressKey(second, key)) << key;
+  }
+  EXPECT_FALSE(again.wait(3s)) << "quit with unsaved edits without asking";
+  ASSERT_TRUE(display.pressKey(second, "n"));
+  const std::optional<int> quit = again.wait(60s);
+  ASSERT_TRUE(quit);
+  EXPECT_EQ(*quit, 0) << again.standardError();
+  EXPECT_EQ(readFile(track), savedBytes);
 }
 
 }  // namespace
