@@ -20,7 +20,8 @@ namespace {
 const std::vector<int> themeSizes = {16, 32, 48, 64, 128, 256};
 
 std::vector<std::string> programs() {
-  std::vector<std::string> names = {"tessaly", "tessaly-inspect", "tessaly-studio"};
+  std::vector<std::string> names = {"tessaly", "tessaly-inspect", "tessaly-studio",
+                                    "tessaly-track"};
   if (TESSALY_HAVE_CAPTURE) {
     names.push_back("tessaly-capture");
   }
@@ -29,7 +30,7 @@ std::vector<std::string> programs() {
 
 std::vector<std::string> manualPages() {
   std::vector<std::string> pages = {"tessaly", "tessaly-play", "tessaly-inspect",
-                                    "tessaly-studio"};
+                                    "tessaly-studio", "tessaly-track"};
   if (TESSALY_HAVE_CAPTURE) {
     pages.push_back("tessaly-capture");
   }
