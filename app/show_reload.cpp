@@ -6,12 +6,15 @@
 
 #include "app/show.h"
 #include "assets/image_decoder.h"
+#include "assets/maya_reader.h"
 #include "assets/mesh.h"
 #include "demo/demo_shaders.h"
 #include "platform/error_box.h"
 #include "render/gl.h"
 #include "render/post_filter.h"
+#include "render/shader_program.h"
 #include "sync/sync_track.h"
+#include "sync/track_text.h"
 #include "watch/data_watcher.h"
 
 #include <sys/stat.h>
@@ -39,17 +42,6 @@ using Clock = std::chrono::steady_clock;
 
 double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The whole file, or nullopt when it cannot be opened.
-std::optional<std::string> readWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    return std::nullopt;
-  }
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return std::move(bytes).str();
 }
 
 bool isFile(const std::string& path) {
@@ -280,6 +272,9 @@ struct ShowReloader::State {
 
   ShowReloader::TrackGate gate;
   ReloadReport apply(const ReloadTarget& target);
+  // One reload, timed: pictures through applyPicture, the rest through
+  // applyFile.
+  ReloadReport applyFile(const ReloadTarget& target);
   ReloadReport applyPicture(DecodedPicture& picture);
   ReloadReport applyShader(const ReloadTarget& target);
   ReloadReport applyModel(const std::string& path);
@@ -359,6 +354,22 @@ void ShowReloader::setTrackGate(TrackGate gate) { state_->gate = std::move(gate)
 bool ShowReloader::idle() const { return state_->queue.empty() && state_->decoder.idle(); }
 
 ReloadReport ShowReloader::State::apply(const ReloadTarget& target) {
+  if (target.kind == ReloadKind::picture || target.kind == ReloadKind::rootPicture) {
+    // Decoded here rather than ahead; the report counts the decoding.
+    DecodedPicture picture;
+    picture.target = target;
+    const auto start = Clock::now();
+    picture.status = assets::decodeImage(reloadFileOf(target), picture.image);
+    picture.milliseconds = millisecondsSince(start);
+    return applyPicture(picture);
+  }
+  const auto start = Clock::now();
+  ReloadReport report = applyFile(target);
+  report.milliseconds = millisecondsSince(start);
+  return report;
+}
+
+ReloadReport ShowReloader::State::applyFile(const ReloadTarget& target) {
   switch (target.kind) {
     case ReloadKind::shaderPair:
       return applyShader(target);
@@ -376,10 +387,7 @@ ReloadReport ShowReloader::State::apply(const ReloadTarget& target) {
     case ReloadKind::rootPicture:
       break;
   }
-  DecodedPicture picture;
-  picture.target = target;
-  picture.status = assets::decodeImage(reloadFileOf(target), picture.image);
-  return applyPicture(picture);
+  return {};
 }
 
 ReloadReport ShowReloader::State::applyPicture(DecodedPicture& picture) {
@@ -411,7 +419,6 @@ ReloadReport ShowReloader::State::applyPicture(DecodedPicture& picture) {
 }
 
 ReloadReport ShowReloader::State::applyShader(const ReloadTarget& target) {
-  const auto start = Clock::now();
   ReloadReport report;
   report.file = "Data/Shaders/" + target.key + ".vert/.frag";
   const bool filterProgram = target.key == "Filters" || target.key == "Bokeh";
@@ -435,12 +442,10 @@ ReloadReport ShowReloader::State::applyShader(const ReloadTarget& target) {
       report.message = "built and checked, but no frame draws with this program";
     }
   }
-  report.milliseconds = millisecondsSince(start);
   return report;
 }
 
 ReloadReport ShowReloader::State::applyModel(const std::string& path) {
-  const auto start = Clock::now();
   ReloadReport report;
   report.file = path;
   MessageCapture messages;
@@ -501,12 +506,10 @@ ReloadReport ShowReloader::State::applyModel(const std::string& path) {
       report.message = "a new model, now drawn by its name";
     }
   }
-  report.milliseconds = millisecondsSince(start);
   return report;
 }
 
 ReloadReport ShowReloader::State::applyLibrary(const ReloadTarget& target) {
-  const auto start = Clock::now();
   ReloadReport report;
   report.file = reloadFileOf(target);
   std::vector<std::string> paths;
@@ -530,12 +533,10 @@ ReloadReport ShowReloader::State::applyLibrary(const ReloadTarget& target) {
   if (paths.empty()) {
     report.message = "no model of the show names this library";
   }
-  report.milliseconds = millisecondsSince(start);
   return report;
 }
 
 ReloadReport ShowReloader::State::applyMaya() {
-  const auto start = Clock::now();
   ReloadReport report;
   report.file = "Data/Maya/";
   assets::AssetList list;
@@ -546,13 +547,14 @@ ReloadReport ShowReloader::State::applyMaya() {
     if (list.kinds[i] != assets::AssetKind::maya) {
       continue;
     }
-    const std::optional<std::string> text = readWholeFile(list.paths[i]);
+    const std::optional<std::string> text = render::readTextFile(list.paths[i].c_str());
     if (!text || text->rfind("//Maya", 0) != 0) {
       problems += list.paths[i] + (text && text->empty() ? ": is empty\n"
                                                          : ": is not a Maya ASCII file\n");
       continue;
     }
-    scene.load(list.paths[i]);
+    // Built from the text already read: each file is read once.
+    scene.add(assets::readMayaText(*text, list.paths[i]));
   }
   const assets::MayaScene& old = show.assets.mayaScene();
   for (const assets::BezierCurve& curve : old.curves) {
@@ -569,12 +571,10 @@ ReloadReport ShowReloader::State::applyMaya() {
     problems.pop_back();
     report.message = problems;
   }
-  report.milliseconds = millisecondsSince(start);
   return report;
 }
 
 ReloadReport ShowReloader::State::applyTrack(const ReloadTarget& target) {
-  const auto start = Clock::now();
   ReloadReport report;
   report.file = reloadFileOf(target);
   sync::SyncTrack* track = nullptr;
@@ -585,7 +585,7 @@ ReloadReport ShowReloader::State::applyTrack(const ReloadTarget& target) {
       }
     }
   }
-  const std::optional<std::string> bytes = readWholeFile(report.file);
+  const std::optional<std::string> bytes = render::readTextFile(report.file.c_str());
   constexpr std::size_t keyBytes = 9;
   if (track == nullptr) {
     report.message = "the show has no track of this name";
@@ -593,32 +593,28 @@ ReloadReport ShowReloader::State::applyTrack(const ReloadTarget& target) {
     report.message = "cannot be read";
   } else if (bytes->size() < 4) {
     report.message = bytes->empty() ? "is empty" : "is cut short";
+  } else if (sync::TrackFile file = sync::splitTrackBytes(*bytes);
+             *file.count < 0 || file.keys.size() != static_cast<std::size_t>(*file.count) ||
+             !file.rest.empty()) {
+    // The count stated and the keys held disagree: cut short, or not a track.
+    const auto count = static_cast<std::uint32_t>(*file.count);
+    report.message = "holds " + std::to_string(bytes->size()) + " bytes where its " +
+                     std::to_string(count) + " keys take " +
+                     std::to_string(4 + std::uint64_t{count} * keyBytes) +
+                     " (cut short, or not a track)";
+  } else if (std::optional<std::string> reason =
+                 gate ? gate(report.file, *bytes) : std::nullopt) {
+    report.ok = true;
+    report.skipped = true;
+    report.message = std::move(*reason);
   } else {
-    std::uint32_t count = 0;
-    for (int i = 3; i >= 0; --i) {
-      count = (count << 8) | static_cast<unsigned char>((*bytes)[static_cast<std::size_t>(i)]);
-    }
-    const std::uint64_t expected = 4 + std::uint64_t{count} * keyBytes;
-    if (count > 0x7fffffffu || bytes->size() != expected) {
-      report.message = "holds " + std::to_string(bytes->size()) + " bytes where its " +
-                       std::to_string(count) + " keys take " + std::to_string(expected) +
-                       " (cut short, or not a track)";
-    } else if (std::optional<std::string> reason =
-                   gate ? gate(report.file, *bytes) : std::nullopt) {
-      report.ok = true;
-      report.skipped = true;
-      report.message = std::move(*reason);
-    } else {
-      track->setKeys(sync::readTrackBytes(*bytes).keys);
-      report.ok = true;
-    }
+    track->setKeys(std::move(file.keys));
+    report.ok = true;
   }
-  report.milliseconds = millisecondsSince(start);
   return report;
 }
 
 ReloadReport ShowReloader::State::applySoundtrack(const ReloadTarget& target) {
-  const auto start = Clock::now();
   ReloadReport report;
   report.file = reloadFileOf(target);
   MessageCapture messages;
@@ -627,7 +623,6 @@ ReloadReport ShowReloader::State::applySoundtrack(const ReloadTarget& target) {
   if (!report.ok && report.message.empty()) {
     report.message = "cannot be decoded; the music plays on from the last good file";
   }
-  report.milliseconds = millisecondsSince(start);
   return report;
 }
 
