@@ -35,9 +35,12 @@ const float lightReach = 40.0;
 
 vec3 lightFrom(vec3 colour, float intensity, vec3 position, vec3 n) {
   vec3 toLight = position - surfacePosition;
-  float distance = length(toLight);
-  float reach = distance / lightReach;
-  return colour * intensity * max(dot(n, toLight / max(distance, 1e-4)), 0.0) / (1.0 + reach * reach);
+  float distanceSquared = dot(toLight, toLight);
+  // 1 / max(distance, 1e-4) and the fall-off 1 / (1 + (distance /
+  // lightReach)^2), both without a square root.
+  float inverseDistance = inversesqrt(max(distanceSquared, 1e-8));
+  float falloff = 1.0 + distanceSquared * (1.0 / (lightReach * lightReach));
+  return colour * intensity * max(dot(n, toLight * inverseDistance), 0.0) / falloff;
 }
 
 void main() {

@@ -12,6 +12,12 @@
 //   2  a two-tone grade: dark parts towards "colorValue2", bright parts
 //      towards "colorValue1", split at the luminance "colorLine"
 // Any other number passes the picture through.
+//
+// Written for a software rasteriser (llvmpipe), which runs both sides of a
+// branch for every pixel: the filter is chosen by selecting between
+// results, and the blur's outer taps are a loop whose length is a uniform
+// (six pairs for filter 1, none otherwise), which it does leave early, so
+// the full-screen draws of filter 0 read one texel instead of thirteen.
 
 in vec2 uv;
 out vec4 fragColor;
@@ -32,43 +38,40 @@ const float glowShare = 0.65;
 const float brightLow = 0.45;
 const float brightHigh = 0.95;
 
-vec4 glowSample(vec2 at, bool brightOnly) {
-  vec4 c = texture(filterMap, at);
-  if (brightOnly) {
-    c.rgb *= smoothstep(brightLow, brightHigh, max(c.r, max(c.g, c.b)));
-  }
-  return c;
-}
+// Gaussian weights for offsets 0..6 taps (sigma 2.4 taps), normalised. The
+// loop picks its weight by comparison: an array indexed by the loop counter
+// lets the compiler unroll the loop into six guarded copies, run always.
+const float centreWeight = 0.1673;
+const vec3 outerWeights = vec3(0.1534, 0.1182, 0.0766);
+const vec3 outerWeights2 = vec3(0.0417, 0.0191, 0.0073);
 
-vec4 directionalBlur() {
-  // Gaussian weights for offsets 0..6 taps (sigma 2.4 taps), normalised.
-  const float weights[7] = float[7](0.1673, 0.1534, 0.1182, 0.0766, 0.0417, 0.0191, 0.0073);
-  // The glow's first pass runs along y and reads the scene picture.
-  bool brightOnly = filterVec2.x == 0.0;
-  vec4 sum = glowSample(uv, brightOnly) * weights[0];
-  for (int i = 1; i < 7; ++i) {
-    vec2 step = filterVec2 * float(i);
-    sum += (glowSample(uv + step, brightOnly) + glowSample(uv - step, brightOnly)) * weights[i];
-  }
-  return vec4(sum.rgb, sum.a * glowShare);
-}
-
-vec4 twoToneGrade(vec4 picture) {
-  float luminance = dot(picture.rgb, vec3(0.2126, 0.7152, 0.0722));
-  float t = smoothstep(colorLine - 0.25, colorLine + 0.25, luminance);
-  vec3 tint = mix(colorValue2.rgb, colorValue1.rgb, t);
-  return vec4(picture.rgb * mix(vec3(1.0), tint, 0.6), picture.a * alpha);
+// A blur tap; `brightOnly` (0 or 1) keeps only its bright part.
+vec4 glowSample(vec4 c, float brightOnly) {
+  float keep = smoothstep(brightLow, brightHigh, max(c.r, max(c.g, c.b)));
+  return vec4(c.rgb * mix(1.0, keep, brightOnly), c.a);
 }
 
 void main() {
   vec4 picture = texture(filterMap, uv);
-  if (filterNumber == 0) {
-    fragColor = vec4(picture.rgb, picture.a * alpha);
-  } else if (filterNumber == 1) {
-    fragColor = directionalBlur();
-  } else if (filterNumber == 2) {
-    fragColor = twoToneGrade(picture);
-  } else {
-    fragColor = picture;
+  bool blur = filterNumber == 1;
+  // The glow's first pass runs along y and reads the scene picture.
+  float brightOnly = float(filterVec2.x == 0.0);
+  int pairs = blur ? 6 : 0;
+  vec4 sum = glowSample(picture, brightOnly) * centreWeight;
+  for (int i = 1; i <= pairs; ++i) {
+    vec2 step = filterVec2 * float(i);
+    float weight = dot(outerWeights, vec3(equal(ivec3(i), ivec3(1, 2, 3)))) +
+                   dot(outerWeights2, vec3(equal(ivec3(i), ivec3(4, 5, 6))));
+    sum += (glowSample(texture(filterMap, uv + step), brightOnly) +
+            glowSample(texture(filterMap, uv - step), brightOnly)) * weight;
   }
+  vec4 blurred = vec4(sum.rgb, sum.a * glowShare);
+
+  float luminance = dot(picture.rgb, vec3(0.2126, 0.7152, 0.0722));
+  float t = smoothstep(colorLine - 0.25, colorLine + 0.25, luminance);
+  vec3 tint = mix(colorValue2.rgb, colorValue1.rgb, t);
+  vec4 graded = vec4(picture.rgb * mix(vec3(1.0), tint, 0.6), picture.a * alpha);
+
+  vec4 plain = vec4(picture.rgb, picture.a * alpha);
+  fragColor = filterNumber == 0 ? plain : blur ? blurred : filterNumber == 2 ? graded : picture;
 }

@@ -70,25 +70,24 @@ vec3 bumpedNormal(vec3 n, float height) {
   return dot(bumped, bumped) > 0.0 ? normalize(bumped) : n;
 }
 
-// Adds one light's diffuse share and, when it `shines`, its highlight and
-// its broad sheen.
-void addLight(vec3 light, vec3 toLight, bool shines, Surface s, inout vec3 diffuse,
-              inout vec3 highlight, inout vec3 sheen) {
-  vec3 l = normalize(toLight);
-  float lambert = max(dot(s.normal, l), 0.0);
-  diffuse += light * lambert;
-  if (shines && lambert > 0.0) {
-    float facing = max(dot(s.normal, normalize(l + s.view)), 0.0);
-    highlight += light * s.gloss * pow(facing, s.power) * min(1.0, 4.0 * lambert);
-    sheen += light * pow(facing, 6.0) * lambert;
-  }
-}
-
+// Adds one point light's diffuse share, its highlight and its broad sheen.
+// Written without branches (a software rasteriser runs both sides of one
+// for every pixel): what a light facing away would add is selected away.
 void addPointLight(vec3 colour, float intensity, vec3 position, Surface s, inout vec3 diffuse,
                    inout vec3 highlight, inout vec3 sheen) {
   vec3 toLight = position - surfacePosition;
-  float reach = length(toLight) / lightReach;
-  addLight(colour * intensity / (1.0 + reach * reach), toLight, true, s, diffuse, highlight, sheen);
+  float distanceSquared = dot(toLight, toLight);
+  // The fall-off 1 / (1 + (distance / lightReach)^2), without a square root.
+  vec3 light = colour * intensity / (1.0 + distanceSquared * (1.0 / (lightReach * lightReach)));
+  vec3 l = toLight * inversesqrt(distanceSquared);
+  float lambert = max(dot(s.normal, l), 0.0);
+  diffuse += light * lambert;
+  float facing = max(dot(s.normal, normalize(l + s.view)), 0.0);
+  float facing2 = facing * facing;
+  vec3 shine = light * s.gloss * pow(facing, s.power) * min(1.0, 4.0 * lambert);
+  vec3 broad = light * (facing2 * facing2 * facing2) * lambert;
+  highlight += lambert > 0.0 ? shine : vec3(0.0);
+  sheen += lambert > 0.0 ? broad : vec3(0.0);
 }
 
 void main() {
@@ -96,7 +95,9 @@ void main() {
   Surface s;
   s.normal = bumpedNormal(normalize(surfaceNormal), bump.r);
   vec3 toCamera = cameraPosition - surfacePosition;
-  s.view = dot(toCamera, toCamera) > 0.0 ? normalize(toCamera) : s.normal;
+  float cameraDistanceSquared = dot(toCamera, toCamera);
+  bool seen = cameraDistanceSquared > 0.0;
+  s.view = seen ? toCamera * inversesqrt(cameraDistanceSquared) : s.normal;
   s.power = SpecularPower * mix(2.0, 32.0, bump.b);
   s.gloss = bump.a;
   float metal = bump.g;
@@ -111,14 +112,15 @@ void main() {
   // The camera's light: brightest along the line of sight to the point it
   // looks at, fading out towards the edge of its cone and with distance. A
   // fill light only: its highlight would sit wherever a surface faces the
-  // camera, like a flash.
+  // camera, like a flash. It shines along the view, so its direction is
+  // the view's.
   vec3 aim = fvEyePosition - cameraPosition;
-  if (dot(aim, aim) > 0.0 && dot(toCamera, toCamera) > 0.0) {
-    float inCone = smoothstep(cameraCone, 1.0, dot(normalize(aim), -s.view));
-    float reach = length(toCamera) / lightReach;
-    addLight(vec3(cameraLight * inCone / (1.0 + reach * reach)), toCamera, false, s, diffuse,
-             highlight, sheen);
-  }
+  float aimSquared = dot(aim, aim);
+  float inCone = smoothstep(cameraCone, 1.0, dot(aim * inversesqrt(aimSquared), -s.view));
+  float cameraFalloff = 1.0 + cameraDistanceSquared * (1.0 / (lightReach * lightReach));
+  float cameraLambert = max(dot(s.normal, s.view), 0.0);
+  vec3 fill = vec3(cameraLight * inCone / cameraFalloff) * cameraLambert;
+  diffuse += aimSquared > 0.0 && seen ? fill : vec3(0.0);
 
   vec3 albedo = texture(diffuseMap, uv).rgb;
   vec3 tint = mix(vec3(1.0), albedo, metal);

@@ -6,10 +6,13 @@
 // lights what faces a light.
 #include "render/gl.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/shader_passes.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 #include <string>
@@ -381,6 +384,54 @@ TEST(ContentShaders, TheModelProgramsHighlightsAreSeenFromTheCameraInV) {
   EXPECT_LT(metal[1], metal[0] / 2) << "the highlight takes the metal's colour";
   quad.setMaps({255, 64, 64, 255}, {0, 255, 255, 0});
   EXPECT_LT(quad.centre(10.0f)[0], metal[0] - 60) << "without gloss, no highlight";
+}
+
+// The shaders were rewritten to cost less on a software rasteriser without
+// changing the look; the files as they were are kept in
+// bench/render/literal_shaders/. Every drawn pass, and filters 2 and 7, on
+// the same inputs: the pixels of both versions agree to well under one
+// 8-bit level. For scale, the glow's share 0.65 -> 0.6 moves the blur's
+// alpha by 0.05 (13 levels), a blur weight off by 0.001 moves a white
+// line's glow by 0.26 levels, and pow(f, 6) computed as f^7 moves the
+// bumped model by several levels.
+TEST(ContentShaders, TheCheaperShadersDrawWhatTheFilesBeforeThemDrew) {
+  GlContext context(64, 64);
+  TESSALY_REQUIRE_GL(context);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  PassPrograms before = buildPassPrograms(TESSALY_LITERAL_SHADER_DIR);
+  PassPrograms after = buildPassPrograms(TESSALY_SHADER_DIR);
+  ASSERT_TRUE(before.ok()) << before.log;
+  ASSERT_TRUE(after.ok()) << after.log;
+  // An odd size: the half-size targets round down, as the player's do.
+  const ShaderPassScene scene(321, 181);
+  ASSERT_TRUE(scene.ok());
+  for (const ShaderPassInfo& info : shaderPasses()) {
+    SCOPED_TRACE(info.name);
+    int width = 0;
+    int height = 0;
+    scene.draw(info.pass, before);
+    const std::vector<float> expected = scene.read(info.pass, width, height);
+    scene.draw(info.pass, after);
+    const std::vector<float> drawn = scene.read(info.pass, width, height);
+    ASSERT_EQ(drawn.size(), expected.size());
+    double largest = 0.0;
+    double total = 0.0;
+    double lit = 0.0;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+      ASSERT_FALSE(std::isnan(drawn[i])) << "at " << i;
+      const double difference = std::fabs(static_cast<double>(drawn[i]) - expected[i]);
+      largest = std::max(largest, difference);
+      total += difference;
+      lit += std::fabs(expected[i]);
+    }
+    const double mean = total / static_cast<double>(drawn.size());
+    EXPECT_GT(lit / static_cast<double>(drawn.size()), 0.01) << "the pass drew nothing";
+    EXPECT_LT(largest, 0.5 / 255.0) << "mean difference " << mean;
+    EXPECT_LT(mean, 0.02 / 255.0) << "largest difference " << largest;
+  }
+  releasePassPrograms(before);
+  releasePassPrograms(after);
 }
 
 }  // namespace
