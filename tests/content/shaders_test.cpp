@@ -390,10 +390,9 @@ TEST(ContentShaders, TheModelProgramsHighlightsAreSeenFromTheCameraInV) {
 // changing the look; the files as they were are kept in
 // bench/render/literal_shaders/. Every drawn pass, and filters 2 and 7, on
 // the same inputs: the pixels of both versions agree to well under one
-// 8-bit level. For scale, the glow's share 0.65 -> 0.6 moves the blur's
-// alpha by 0.05 (13 levels), a blur weight off by 0.001 moves a white
-// line's glow by 0.26 levels, and pow(f, 6) computed as f^7 moves the
-// bumped model by several levels.
+// 8-bit level. Each of these fails it: the glow's share 0.65 -> 0.6 (13
+// levels), one blur weight off by 0.001 (0.6 levels at most), the sheen's
+// sixth power made a seventh (0.8 levels at most, and the mean).
 TEST(ContentShaders, TheCheaperShadersDrawWhatTheFilesBeforeThemDrew) {
   GlContext context(64, 64);
   TESSALY_REQUIRE_GL(context);
