@@ -11,6 +11,10 @@
 //   before_ms, after_ms  medians of the pass with all its GPU work, glFinish
 //                        before and after the draw
 //   speedup              before_ms / after_ms
+//   before_cpu_ms, after_cpu_ms, cpu_speedup
+//                        the same in CPU time of the whole process (the
+//                        rasteriser's threads included): on a machine shared
+//                        with other work the steadier figure
 // "glow" is the three filter passes of every scene frame together (blur
 // along y, blur along x, the two composites).
 #include "tests/support/gl_context.h"
@@ -20,6 +24,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,7 +36,7 @@ namespace test = tessaly::test;
 using Clock = std::chrono::steady_clock;
 
 constexpr int warmUpRounds = 1;
-constexpr int measuredRounds = 5;
+constexpr int measuredRounds = 7;
 
 struct Size {
   int width;
@@ -97,15 +102,30 @@ std::vector<test::ShaderPass> passesOf(const std::string& name) {
   return {};
 }
 
-double timeOnce(const test::ShaderPassScene& scene, const std::vector<test::ShaderPass>& passes,
-                const test::PassPrograms& programs) {
+double processCpuMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
+}
+
+struct Spent {
+  double wall = 0;
+  double cpu = 0;
+};
+
+Spent timeOnce(const test::ShaderPassScene& scene, const std::vector<test::ShaderPass>& passes,
+               const test::PassPrograms& programs) {
   glFinish();
   const auto start = Clock::now();
+  const double cpuStart = processCpuMilliseconds();
   for (const test::ShaderPass pass : passes) {
     scene.draw(pass, programs);
   }
   glFinish();
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  Spent spent;
+  spent.cpu = processCpuMilliseconds() - cpuStart;
+  spent.wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  return spent;
 }
 
 void measure(benchmark::State& state, const Size& size, const std::string& passName) {
@@ -126,18 +146,29 @@ void measure(benchmark::State& state, const Size& size, const std::string& passN
   }
   std::vector<double> before;
   std::vector<double> after;
+  std::vector<double> beforeCpu;
+  std::vector<double> afterCpu;
   for (int round = 0; round < measuredRounds; ++round) {
-    before.push_back(timeOnce(*scene, passes, s.before));
-    after.push_back(timeOnce(*scene, passes, s.after));
+    const Spent b = timeOnce(*scene, passes, s.before);
+    const Spent a = timeOnce(*scene, passes, s.after);
+    before.push_back(b.wall);
+    after.push_back(a.wall);
+    beforeCpu.push_back(b.cpu);
+    afterCpu.push_back(a.cpu);
   }
   const double beforeMs = median(before);
   const double afterMs = median(after);
+  const double beforeCpuMs = median(beforeCpu);
+  const double afterCpuMs = median(afterCpu);
   for (auto _ : state) {
     state.SetIterationTime(afterMs * 1e-3);
   }
   state.counters["before_ms"] = beforeMs;
   state.counters["after_ms"] = afterMs;
   state.counters["speedup"] = afterMs > 0 ? beforeMs / afterMs : 0.0;
+  state.counters["before_cpu_ms"] = beforeCpuMs;
+  state.counters["after_cpu_ms"] = afterCpuMs;
+  state.counters["cpu_speedup"] = afterCpuMs > 0 ? beforeCpuMs / afterCpuMs : 0.0;
 }
 
 void registerAll() {

@@ -15,9 +15,10 @@
 //
 // Written for a software rasteriser (llvmpipe), which runs both sides of a
 // branch for every pixel: the filter is chosen by selecting between
-// results, and the blur's outer taps are a loop whose length is a uniform
-// (six pairs for filter 1, none otherwise), which it does leave early, so
-// the full-screen draws of filter 0 read one texel instead of thirteen.
+// results, and the blur's twelve outer taps are a loop whose length is a
+// uniform (none for the other filters), which it leaves after one masked
+// round, so the full-screen draws of filter 0 read two texels instead of
+// thirteen. One tap per round keeps that round cheap.
 
 in vec2 uv;
 out vec4 fragColor;
@@ -56,14 +57,15 @@ void main() {
   bool blur = filterNumber == 1;
   // The glow's first pass runs along y and reads the scene picture.
   float brightOnly = float(filterVec2.x == 0.0);
-  int pairs = blur ? 6 : 0;
+  int taps = blur ? 12 : 0;
   vec4 sum = glowSample(picture, brightOnly) * centreWeight;
-  for (int i = 1; i <= pairs; ++i) {
-    vec2 step = filterVec2 * float(i);
-    float weight = dot(outerWeights, vec3(equal(ivec3(i), ivec3(1, 2, 3)))) +
-                   dot(outerWeights2, vec3(equal(ivec3(i), ivec3(4, 5, 6))));
-    sum += (glowSample(texture(filterMap, uv + step), brightOnly) +
-            glowSample(texture(filterMap, uv - step), brightOnly)) * weight;
+  for (int i = 0; i < taps; ++i) {
+    // Taps in the order +1, -1, +2, -2, ... steps.
+    int k = i / 2 + 1;
+    vec2 step = filterVec2 * float((i & 1) == 0 ? k : -k);
+    float weight = dot(outerWeights, vec3(equal(ivec3(k), ivec3(1, 2, 3)))) +
+                   dot(outerWeights2, vec3(equal(ivec3(k), ivec3(4, 5, 6))));
+    sum += glowSample(texture(filterMap, uv + step), brightOnly) * weight;
   }
   vec4 blurred = vec4(sum.rgb, sum.a * glowShare);
 
