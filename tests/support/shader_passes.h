@@ -35,7 +35,7 @@ enum class ShaderPass {
   skyModel,      // Model.frag on the sky sphere (no bump map: dull and flat)
   bumpedModel,   // Model.frag on a bumped, partly metallic, glossy surface
   distortSky,    // Distort.frag on the sky sphere (scene 2)
-  particles,     // Lambert.vert/.frag: 48000 points added up over the sky
+  particles,     // Lambert.vert/.frag: 48000 points of 7 pixels, added up
   blurY,         // filter 1 along y: the scene picture to half size
   blurX,         // filter 1 along x at half size
   composite,     // filter 0 twice: the scene under alpha, the blur added
