@@ -5,6 +5,7 @@
 // only; the player itself has no such switch.
 //
 //   startup_probe [--no-prefetch] [--size WxH] [--no-multisampling] [--memory]
+//                 [--picture-budget MIB|none] [--dialog-ms MS]
 //   startup_probe --parts
 //
 // Prints, on stdout, one line per step: "step <name> <nanoseconds spent>
@@ -40,9 +41,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -53,6 +57,7 @@ int width = 1920;
 int height = 1080;
 int multisampling = 1;
 bool memoryRun = false;
+int dialogMilliseconds = 0;
 
 long long steadyNanoseconds() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -63,6 +68,9 @@ long long steadyNanoseconds() {
 // The dialog's place: windowed, no vertical sync (so the swap does not wait
 // for the display), the size and multisampling asked for.
 int fixedSettings(app::DemoConfig* config) {
+  if (dialogMilliseconds > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(dialogMilliseconds));
+  }
   config->width = width;
   config->height = height;
   config->fullscreen = 0;
@@ -210,12 +218,19 @@ int main(int argc, char** argv) {
       multisampling = 0;
     } else if (std::strcmp(argv[i], "--memory") == 0) {
       memoryRun = true;
+    } else if (std::strcmp(argv[i], "--picture-budget") == 0 && i + 1 < argc) {
+      const std::string budget = argv[++i];
+      options.pictureBudget = budget == "none" ? std::numeric_limits<std::size_t>::max()
+                                               : std::stoul(budget) << 20;
+    } else if (std::strcmp(argv[i], "--dialog-ms") == 0 && i + 1 < argc) {
+      dialogMilliseconds = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc &&
                std::sscanf(argv[i + 1], "%dx%d", &width, &height) == 2) {
       ++i;
     } else {
       std::fprintf(stderr, "usage: startup_probe [--no-prefetch] [--size WxH] "
-                           "[--no-multisampling] [--memory]\n");
+                           "[--no-multisampling] [--memory] "
+                           "[--picture-budget MIB|none] [--dialog-ms MS]\n");
       return 2;
     }
   }
