@@ -80,17 +80,20 @@ int fixedSettings(app::DemoConfig* config) {
   return 1;
 }
 
-// VmHWM of this process, in KiB; -1 when it cannot be read.
-long peakResidentKib() {
+// A "Vm...:" figure of this process (VmHWM, VmRSS), in KiB; -1 when it
+// cannot be read.
+long statusKib(const std::string& field) {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) {
-      return std::stol(line.substr(6));
+    if (line.rfind(field, 0) == 0) {
+      return std::stol(line.substr(field.size()));
     }
   }
   return -1;
 }
+
+long peakResidentKib() { return statusKib("VmHWM:"); }
 
 // One frame of each scene (moments of the show), through the player's
 // frame driver, so every render target and program has been used.
@@ -110,6 +113,11 @@ void printPart(const char* name, double value) {
 void printStep(app::StartupStep step, std::chrono::nanoseconds spent) {
   std::printf("step %s %lld %lld\n", app::startupStepName(step),
               static_cast<long long>(spent.count()), steadyNanoseconds());
+  // Right before the preload: the pictures decoded ahead are all held and
+  // none is a texture yet.
+  if (memoryRun && step == app::StartupStep::shaderSet) {
+    printPart("rss_before_preload_MiB", static_cast<double>(statusKib("VmRSS:")) / 1024.0);
+  }
 }
 
 // After the first frame: the memory figures when asked, then the end.
