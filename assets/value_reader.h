@@ -6,8 +6,6 @@
 #pragma once
 
 #include <charconv>
-#include <cstddef>
-#include <iterator>
 #include <cstdint>
 #include <limits>
 #include <string_view>
@@ -47,10 +45,6 @@ class ValueReader {
     if (start == nullptr) {
       return false;
     }
-    if (const char* next = shortDecimal(start, value)) {
-      position_ = next;
-      return true;
-    }
     auto [next, error] = std::from_chars(start, end_, value);
     if (error == std::errc::result_out_of_range) {
       // Tiny values round to 0 as a stream reads them; huge ones fail.
@@ -80,25 +74,6 @@ class ValueReader {
       if (start == nullptr) {
         return false;
       }
-    }
-    if (*start != '-') {
-      // Plain digits, the common case: read here, with from_chars' result
-      // (the longest run of digits; a value beyond the int range fails).
-      std::int64_t number = 0;
-      const char* next = start;
-      while (next != end_ && static_cast<unsigned char>(*next - '0') <= 9) {
-        number = number * 10 + (*next - '0');
-        if (number > std::numeric_limits<std::int32_t>::max()) {
-          return fail();
-        }
-        ++next;
-      }
-      if (next == start) {
-        return fail();  // a point where a digit should be
-      }
-      value = static_cast<std::int32_t>(number);
-      position_ = next;
-      return true;
     }
     const auto [next, error] = std::from_chars(start, end_, value);
     if (error != std::errc()) {
@@ -158,69 +133,6 @@ class ValueReader {
     while (position_ != end_ && isBlank(*position_)) {
       ++position_;
     }
-  }
-
-  // A number written as digits with at most one point and no exponent,
-  // whose digits (without the zeros that end the fraction) make an integer
-  // of at most 2^24 with at most 10 of them after the point ("0.955336",
-  // "-12.5", "150.000000"): then the digits and the power
-  // of ten are exact floats and one IEEE division rounds their quotient
-  // exactly as from_chars rounds the text. Returns where the number ends,
-  // or null for anything else (from_chars reads it then).
-  const char* shortDecimal(const char* start, float& value) const {
-    static constexpr float powersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                            1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    constexpr std::uint64_t largestExact = std::uint64_t{1} << 24;
-    const char* p = start;
-    const bool negative = *p == '-';
-    if (negative) {
-      ++p;
-    }
-    std::uint64_t digits = 0;
-    std::size_t digitCount = 0;
-    std::size_t fractionCount = 0;
-    while (p != end_ && static_cast<unsigned char>(*p - '0') <= 9) {
-      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-      ++digitCount;
-      ++p;
-      if (digits > largestExact) {
-        return nullptr;
-      }
-    }
-    if (p != end_ && *p == '.') {
-      ++p;
-      // Zeros after the point count only once a later digit needs them,
-      // so that "150.000000" is 150 and "0.250000" is 25 hundredths.
-      std::size_t zeros = 0;
-      while (p != end_ && static_cast<unsigned char>(*p - '0') <= 9) {
-        if (*p == '0') {
-          ++zeros;
-        } else {
-          for (; zeros > 0; --zeros) {
-            digits *= 10;
-            ++fractionCount;
-            if (digits > largestExact) {
-              return nullptr;
-            }
-          }
-          digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-          ++fractionCount;
-          if (digits > largestExact) {
-            return nullptr;
-          }
-        }
-        ++p;
-      }
-      // Trailing zeros still say there were digits ("0.000").
-      digitCount += zeros;
-    }
-    if (digitCount + fractionCount == 0 || fractionCount >= std::size(powersOfTen) ||
-        (p != end_ && (*p == 'e' || *p == 'E'))) {
-      return nullptr;
-    }
-    const float magnitude = static_cast<float>(digits) / powersOfTen[fractionCount];
-    value = negative ? -magnitude : magnitude;
-    return p;
   }
 
   // Where the digits of a number start after blanks and an optional sign

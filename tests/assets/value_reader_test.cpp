@@ -2,16 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <charconv>
-#include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
-
 namespace tessaly::assets {
 namespace {
 
@@ -71,67 +61,6 @@ TEST(ValueReader, SkippingStopsJustPastASlashOrASpaceButNotATab) {
   tabbed.skipPastSlashOrSpace();
   ASSERT_TRUE(tabbed.integer(i));
   EXPECT_EQ(i, 3);
-}
-
-// What from_chars reads from the start of `text` (after a '+', which the
-// reader skips), and the rest of the text after it.
-template <typename T>
-std::pair<T, std::string_view> fromChars(std::string_view text) {
-  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
-  T value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc()) return {T{}, {}};
-  return {value, text.substr(static_cast<std::size_t>(end - text.data()))};
-}
-
-// The reader's quick paths give from_chars' result to the bit, and stop
-// where it stops, for every way a content file writes numbers: fixed
-// decimals of every width and precision, leading zeros, signs, a point at
-// either end, and texts just past the quick paths' limits.
-TEST(ValueReader, NumbersAndIntegersAreExactlyWhatFromCharsReads) {
-  std::vector<std::string> texts = {
-      "0", "-0", "-0.000000", "0.1", "0.2", "0.3", "16777216", "16777217", "16777215.5",
-      "1.6777217", "0.0000000001", "0.00000000001", "1234567890", "3.4028235e38", ".5", "5.",
-      "-.25", "007.50", "0.955336", "123.456789", "9999999999", "1.5e3", "2E-2", "1.5x",
-      "0x10", "1.2.3", "00000000000000000000000001", "+3.25", "1/2/3"};
-  // Fixed decimals as content tools write them, over many magnitudes.
-  std::uint32_t state = 12345;
-  const auto random = [&] {
-    state = state * 1664525u + 1013904223u;
-    return state;
-  };
-  char buffer[64];
-  for (int i = 0; i < 20000; ++i) {
-    const double magnitude = std::pow(10.0, static_cast<int>(random() % 12) - 5);
-    const double value = (static_cast<double>(random()) / 4294967296.0 - 0.5) * magnitude;
-    std::snprintf(buffer, sizeof buffer, "%.*f", static_cast<int>(random() % 11), value);
-    texts.emplace_back(buffer);
-  }
-  for (const std::string& text : texts) {
-    const std::string line = text + " next";
-    const auto [expected, rest] = fromChars<float>(text);
-    ValueReader values(line);
-    float read = -1.0f;
-    const bool ok = values.number(read);
-    EXPECT_EQ(ok, rest.data() != nullptr) << text;
-    if (ok) {
-      EXPECT_EQ(std::bit_cast<std::uint32_t>(read), std::bit_cast<std::uint32_t>(expected)) << text;
-      EXPECT_EQ(values.word(), rest.empty() ? "next" : rest) << text;
-    }
-  }
-  for (const char* text : {"0", "007", "2147483647", "2147483648", "-2147483648", "-2147483649",
-                           "99999999999999999999", ".5", "-.5", "1.5", "+12", "12a", "00000000000000042"}) {
-    const auto [expected, rest] = fromChars<std::int32_t>(text);
-    const std::string line = std::string(text) + " next";
-    ValueReader values(line);
-    std::int32_t read = -1;
-    const bool ok = values.integer(read);
-    EXPECT_EQ(ok, rest.data() != nullptr) << text;
-    EXPECT_EQ(read, expected) << text;
-    if (ok) {
-      EXPECT_EQ(values.word(), rest.empty() ? "next" : rest) << text;
-    }
-  }
 }
 
 }  // namespace
