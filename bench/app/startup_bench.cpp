@@ -122,10 +122,19 @@ std::string largePicture(int seed) {
 class LargeProduction {
  public:
   LargeProduction() {
+    try {
+      make();
+    } catch (const fs::filesystem_error& failure) {
+      error_ = std::string("cannot make the large production: ") + failure.what();
+    }
+  }
+
+ private:
+  // The cached pictures (written on the first run), then the folder of links.
+  void make() {
     const fs::path binary = TESSALY_BINARY_DIR;
     const fs::path cache = binary / "bench-data" / "pictures-2048";
-    std::error_code failure;
-    fs::create_directories(cache, failure);
+    fs::create_directories(cache);
     std::vector<fs::path> pictures;
     for (int k = 0; k < distinctLargePictures; ++k) {
       const fs::path picture = cache / ("Gradient" + std::to_string(k) + ".png");
@@ -134,7 +143,7 @@ class LargeProduction {
         const fs::path partial = picture.string() + ".part";
         std::ofstream(partial, std::ios::binary).write(bytes.data(),
                                                       static_cast<std::streamsize>(bytes.size()));
-        fs::rename(partial, picture, failure);
+        fs::rename(partial, picture);
       }
       pictures.push_back(picture);
     }
@@ -145,28 +154,27 @@ class LargeProduction {
     }
     root_ = pattern;
     const fs::path data = root_ / "Data";
-    fs::create_directory(data, failure);
-    for (const fs::directory_entry& entry : fs::directory_iterator(binary / "Data", failure)) {
+    fs::create_directory(data);
+    for (const fs::directory_entry& entry : fs::directory_iterator(binary / "Data")) {
       const fs::path name = entry.path().filename();
       if (name != "Textures") {
-        fs::create_symlink(entry.path(), data / name, failure);
+        fs::create_symlink(entry.path(), data / name);
         continue;
       }
-      fs::create_directory(data / name, failure);
-      for (const fs::directory_entry& texture : fs::directory_iterator(entry.path(), failure)) {
-        fs::create_symlink(texture.path(), data / name / texture.path().filename(), failure);
+      fs::create_directory(data / name);
+      for (const fs::directory_entry& texture : fs::directory_iterator(entry.path())) {
+        fs::create_symlink(texture.path(), data / name / texture.path().filename());
       }
     }
     for (int i = 0; i < largePictureCount; ++i) {
       char name[32];
       std::snprintf(name, sizeof name, "Large%03d.png", i);
       fs::create_symlink(pictures[static_cast<std::size_t>(i % distinctLargePictures)],
-                         data / "Textures" / name, failure);
-    }
-    if (failure) {
-      error_ = "cannot make the large production: " + failure.message();
+                         data / "Textures" / name);
     }
   }
+
+ public:
   ~LargeProduction() {
     std::error_code ignored;
     if (!root_.empty()) fs::remove_all(root_, ignored);
