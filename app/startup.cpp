@@ -25,7 +25,7 @@ int runProgram(const RunOptions& options) {
   assets::PicturePrefetch pictures;
   sync::SoundtrackPrefetch soundtrack;
   if (options.prefetch) {
-    pictures.start(assets::startupPicturePaths());
+    pictures.start(assets::startupPicturePaths(), options.pictureBudget);
     soundtrack.start(musicFileName);
   }
 
@@ -38,7 +38,12 @@ int runProgram(const RunOptions& options) {
   start.pictures = &pictures;
   start.soundtrack = &soundtrack;
   start.clock = &clock;
-  if (!startShow(*show, start)) {
+  const bool started = startShow(*show, start);
+  // The preload has taken every picture it wanted: whatever the worker still
+  // holds (a file listed at first and gone since) is freed, not kept for the
+  // whole show.
+  pictures.finish();
+  if (!started) {
     if (platform::terminationSignal() != 0) {
       endShow(*show);
     }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "app/demo_config.h"
+#include "assets/picture_prefetch.h"
+
+#include <cstddef>
 
 namespace tessaly::app {
 
@@ -19,6 +22,9 @@ struct RunOptions {
   // are made; each step still takes its files, and shows its messages, at
   // its own place in the order.
   bool prefetch = true;
+  // Decoded pixels the picture worker holds ahead at most (the start-up
+  // benchmark compares the default with no bound).
+  std::size_t pictureBudget = assets::defaultPrefetchBudget;
   // Called with the show once its first frame has been presented (the
   // start-up benchmark measures memory there, then ends the process).
   void (*afterFirstFrame)(Show& show) = nullptr;

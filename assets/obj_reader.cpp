@@ -12,7 +12,12 @@
 #include "assets/line_reader.h"
 #include "assets/value_reader.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <unordered_map>
 #include <unordered_set>
@@ -20,6 +25,26 @@
 namespace tessaly::assets {
 
 namespace {
+
+// Asks for the large pages of the system (where it has them) for a large
+// array about to be written: a model's stream of tens of megabytes otherwise
+// costs one page fault every 4 KiB, a fair share of reading it. Only whole
+// 2 MiB pages inside the array are advised; nothing changes but the speed.
+template <typename T>
+void adviseLargePages(std::vector<T>& data) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t largePage = std::uintptr_t{2} << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(data.data());
+  const std::uintptr_t end = begin + data.capacity() * sizeof(T);
+  const std::uintptr_t first = (begin + largePage - 1) & ~(largePage - 1);
+  const std::uintptr_t last = end & ~(largePage - 1);
+  if (data.data() != nullptr && last > first) {
+    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  }
+#else
+  (void)data;
+#endif
+}
 
 FaceKind kindOf(std::size_t cornerCount) {
   if (cornerCount <= 3) {
@@ -46,7 +71,11 @@ class FloatStream {
       // Within the reserved room a step at a time; beyond it, doubling.
       const std::size_t ahead =
           std::min(data_.size() + growthStep, std::max(data_.capacity(), 2 * data_.size()));
+      const float* before = data_.data();
       data_.resize(std::max(used_ + count, ahead));
+      if (data_.data() != before) {
+        adviseLargePages(data_);  // moved: the rest is yet to be written
+      }
     }
     float* out = data_.data() + used_;
     used_ += count;
@@ -88,6 +117,7 @@ class ObjParser {
         lateStream_(lateVertices_) {
     model_.groups.emplace_back();
     model_.vertexData.reserve(std::min(inputSize, maxReservedBytes) / sizeof(float));
+    adviseLargePages(model_.vertexData);
   }
 
   void readLines(LineReader& lines) {
@@ -113,6 +143,8 @@ class ObjParser {
       model_.vertexData.shrink_to_fit();
     }
     const std::size_t vertexCount = model_.vertexData.size() / floatsPerVertex;
+    model_.indexData.reserve(vertexCount);
+    adviseLargePages(model_.indexData);
     model_.indexData.resize(vertexCount);
     for (std::size_t i = 0; i < vertexCount; ++i) {
       model_.indexData[i] = static_cast<std::uint32_t>(i);

@@ -5,6 +5,7 @@
 #include "assets/asset_registry.h"
 #include "platform/thread_priority.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tessaly::assets {
@@ -13,6 +14,17 @@ namespace {
 
 // The directory start-up scans for the loading picture.
 constexpr const char* rootDirectory = "Data/";
+
+// The pixels a decode of the file will hold, from the size its header
+// states; 0 for a file that will not be decoded (no PNG or JPEG header, or
+// a size the decoder refuses), which then takes no room.
+std::size_t expectedBytes(const std::string& path) {
+  const std::optional<PictureSize> size = readPictureSize(path);
+  if (!size || !pictureSizeAllowed(*size)) {
+    return 0;
+  }
+  return static_cast<std::size_t>(size->width) * static_cast<std::size_t>(size->height) * 4;
+}
 
 }  // namespace
 
@@ -33,21 +45,46 @@ std::vector<std::string> startupPicturePaths() {
   return paths;
 }
 
-PicturePrefetch::~PicturePrefetch() {
+PicturePrefetch::~PicturePrefetch() { stopWorker(); }
+
+void PicturePrefetch::stopWorker() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
   }
+  // The worker may be waiting for room in the budget.
+  changed_.notify_all();
   if (worker_.joinable()) {
     worker_.join();
   }
 }
 
-void PicturePrefetch::start(std::vector<std::string> paths) {
+void PicturePrefetch::finish() {
+  stopWorker();
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (Entry& entry : entries_) {
+    if (entry.state == State::decoded) {
+      release(entry);
+      entry.state = State::taken;
+    }
+  }
+}
+
+void PicturePrefetch::release(Entry& entry) {
+  held_ -= entry.bytes;
+  entry.bytes = 0;
+  entry.image = DecodedImage{};
+  // The worker looks again before it counts as idle.
+  waitingForRoom_ = false;
+  changed_.notify_all();
+}
+
+void PicturePrefetch::start(std::vector<std::string> paths, std::size_t budget) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (worker_.joinable() || stopping_) {
     return;
   }
+  budget_ = budget;
   entries_.reserve(paths.size());
   for (std::string& path : paths) {
     Entry entry;
@@ -72,8 +109,29 @@ void PicturePrefetch::run() {
     if (entry.state != State::queued) {
       continue;  // claimed by a loader that got there first
     }
-    entry.state = State::decoding;
     const std::string path = entry.path;
+    lock.unlock();
+    const std::size_t needed = expectedBytes(path);
+    lock.lock();
+    // Room beside what the loaders have not taken yet; with nothing held,
+    // any picture fits, however large.
+    const auto fits = [&] {
+      return held_ == 0 || (held_ <= budget_ && needed <= budget_ - held_);
+    };
+    while (!stopping_ && entry.state == State::queued && !fits()) {
+      // Idle until a loader takes a picture (or this one).
+      waitingForRoom_ = true;
+      changed_.notify_all();
+      changed_.wait(lock);
+    }
+    waitingForRoom_ = false;
+    if (stopping_) {
+      break;
+    }
+    if (entry.state != State::queued) {
+      continue;  // a loader asked for it meanwhile and decoded it itself
+    }
+    entry.state = State::decoding;
     lock.unlock();
 
     DecodedImage image;
@@ -87,6 +145,9 @@ void PicturePrefetch::run() {
     entry.identity = before && after && *before == *after ? before : std::nullopt;
     entry.status = status;
     entry.image = std::move(image);
+    entry.bytes = entry.image.pixels.capacity();
+    held_ += entry.bytes;
+    peakHeld_ = std::max(peakHeld_, held_);
     entry.state = State::decoded;
     changed_.notify_all();
   }
@@ -112,6 +173,9 @@ DecodeStatus PicturePrefetch::decode(const std::string& path, DecodedImage& imag
   }
   if (entry->state == State::queued) {
     entry->state = State::taken;
+    // The worker may be waiting for room for this one.
+    waitingForRoom_ = false;
+    changed_.notify_all();
     lock.unlock();
     return decodeImage(path, image);
   }
@@ -120,7 +184,8 @@ DecodeStatus PicturePrefetch::decode(const std::string& path, DecodedImage& imag
   const std::optional<platform::FileIdentity> identity = entry->identity;
   const DecodeStatus status = entry->status;
   DecodedImage decoded = std::move(entry->image);
-  entry->image = DecodedImage{};
+  // Handed over, the pixels are the loader's: room for the next decode.
+  release(*entry);
   lock.unlock();
 
   if (!identity || platform::fileIdentity(path) != identity) {
@@ -137,6 +202,23 @@ void PicturePrefetch::waitUntilDone() const {
   if (worker_.joinable()) {
     changed_.wait(lock, [this] { return done_; });
   }
+}
+
+void PicturePrefetch::waitUntilIdle() const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (worker_.joinable()) {
+    changed_.wait(lock, [this] { return done_ || waitingForRoom_; });
+  }
+}
+
+std::size_t PicturePrefetch::heldBytes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return held_;
+}
+
+std::size_t PicturePrefetch::peakHeldBytes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return peakHeld_;
 }
 
 std::size_t PicturePrefetch::handedOver() const {

@@ -14,17 +14,30 @@
 // --parts): building the nine programs and a first draw with each (where
 // llvmpipe compiles machine code), decoding every picture, decoding the
 // soundtrack. Then the peak resident memory of the player with the
-// production and what its render targets take (startup_probe --memory).
+// production and what its render targets take (startup_probe --memory),
+// and the peak resident memory of a large production (the production with
+// 200 more pictures of 2048x2048, in a temporary folder), each with the
+// picture worker's default budget of decoded pixels and without a bound
+// (as before the budget), side by side. The large runs stand for a user
+// who takes three seconds at the setup dialog, which the worker spends
+// decoding.
 //
 // Every figure is a manual time (or a counter) of a benchmark that runs
 // once; the probes run when the first of them is reached.
+#include "tests/support/png_writer.h"
 #include "tests/support/process.h"
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -72,6 +85,109 @@ struct Results {
   Samples coldParts;
   Samples memory;                       // "peak_rss_MiB", "targets_MiB", ... multisampled
   Samples memoryPlain;                  // the same without multisampling
+  Samples memoryUnbounded;              // multisampled, no bound on decoded pictures
+  Samples largeMemory;                  // the large production, default budget
+  Samples largeMemoryUnbounded;         // the large production, no bound
+};
+
+namespace fs = std::filesystem;
+
+// The large production's extra pictures: this many of this size, drawn from
+// a few distinct files written once into the build folder and kept there.
+constexpr int largePictureCount = 200;
+constexpr int largePictureSide = 2048;
+constexpr int distinctLargePictures = 4;
+// A user at the setup dialog this long, while the worker decodes ahead.
+const std::string largeDialogMilliseconds = "3000";
+
+// A picture of smooth gradients tinted by `seed` (uncompressed PNG: quick
+// to write, and the decoder's work is the copy, so decoding runs ahead of
+// the uploads as far as the worker lets it).
+std::string largePicture(int seed) {
+  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(largePictureSide) * largePictureSide * 4);
+  std::size_t at = 0;
+  for (int y = 0; y < largePictureSide; ++y) {
+    for (int x = 0; x < largePictureSide; ++x) {
+      rgba[at++] = static_cast<std::uint8_t>(x / 8 + seed * 40);
+      rgba[at++] = static_cast<std::uint8_t>(y / 8);
+      rgba[at++] = static_cast<std::uint8_t>((x + y) / 16 + seed * 60);
+      rgba[at++] = 255;
+    }
+  }
+  return tessaly::test::encodePng(largePictureSide, largePictureSide, rgba);
+}
+
+// build/Data as symbolic links in a temporary folder, with the large
+// pictures added to Data/Textures; removed when the benchmark ends.
+class LargeProduction {
+ public:
+  LargeProduction() {
+    try {
+      make();
+    } catch (const fs::filesystem_error& failure) {
+      error_ = std::string("cannot make the large production: ") + failure.what();
+    }
+  }
+
+ private:
+  // The cached pictures (written on the first run), then the folder of links.
+  void make() {
+    const fs::path binary = TESSALY_BINARY_DIR;
+    const fs::path cache = binary / "bench-data" / "pictures-2048";
+    fs::create_directories(cache);
+    std::vector<fs::path> pictures;
+    for (int k = 0; k < distinctLargePictures; ++k) {
+      const fs::path picture = cache / ("Gradient" + std::to_string(k) + ".png");
+      if (!fs::exists(picture)) {
+        const std::string bytes = largePicture(k);
+        const fs::path partial = picture.string() + ".part";
+        std::ofstream(partial, std::ios::binary).write(bytes.data(),
+                                                      static_cast<std::streamsize>(bytes.size()));
+        fs::rename(partial, picture);
+      }
+      pictures.push_back(picture);
+    }
+    std::string pattern = (fs::temp_directory_path() / "tessaly-large-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+      error_ = "cannot make a temporary folder";
+      return;
+    }
+    root_ = pattern;
+    const fs::path data = root_ / "Data";
+    fs::create_directory(data);
+    for (const fs::directory_entry& entry : fs::directory_iterator(binary / "Data")) {
+      const fs::path name = entry.path().filename();
+      if (name != "Textures") {
+        fs::create_symlink(entry.path(), data / name);
+        continue;
+      }
+      fs::create_directory(data / name);
+      for (const fs::directory_entry& texture : fs::directory_iterator(entry.path())) {
+        fs::create_symlink(texture.path(), data / name / texture.path().filename());
+      }
+    }
+    for (int i = 0; i < largePictureCount; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "Large%03d.png", i);
+      fs::create_symlink(pictures[static_cast<std::size_t>(i % distinctLargePictures)],
+                         data / "Textures" / name);
+    }
+  }
+
+ public:
+  ~LargeProduction() {
+    std::error_code ignored;
+    if (!root_.empty()) fs::remove_all(root_, ignored);
+  }
+  LargeProduction(const LargeProduction&) = delete;
+  LargeProduction& operator=(const LargeProduction&) = delete;
+
+  const std::string& error() const { return error_; }
+  std::string folder() const { return root_.string(); }
+
+ private:
+  fs::path root_;
+  std::string error_;
 };
 
 double median(std::vector<double> values) {
@@ -90,11 +206,11 @@ long long steadyNanoseconds() {
 // Runs the probe once; its stdout, or nothing when it failed.
 std::optional<std::string> runProbe(const std::vector<std::string>& arguments,
                                     std::vector<std::string> environment, long long& launched,
-                                    std::string& error) {
+                                    std::string& error,
+                                    const std::string& folder = TESSALY_BINARY_DIR) {
   environment.push_back("SDL_AUDIODRIVER=dummy");
   launched = steadyNanoseconds();
-  tessaly::test::ChildProcess probe(probePath, arguments,
-                                    {TESSALY_BINARY_DIR, environment, ""});
+  tessaly::test::ChildProcess probe(probePath, arguments, {folder, environment, ""});
   const auto status = probe.wait(300s);
   if (!status || *status != 0) {
     error = "startup_probe failed (status " + (status ? std::to_string(*status) : "none") +
@@ -141,16 +257,22 @@ bool recordStartup(const Way& way, Samples& samples, std::string& error) {
   return sawFirstFrame;
 }
 
-// "name value" lines (value in milliseconds or as named) into `samples`.
+// "name value" lines (value in milliseconds or as named) into `samples`,
+// and the time from process start to the first frame as "to first frame".
 bool recordValues(const std::vector<std::string>& arguments,
                   const std::vector<std::string>& environment, Samples& samples,
-                  std::string& error) {
+                  std::string& error, const std::string& folder = TESSALY_BINARY_DIR) {
   long long launched = 0;
-  const auto output = runProbe(arguments, environment, launched, error);
+  const auto output = runProbe(arguments, environment, launched, error, folder);
   if (!output) return false;
   std::istringstream lines(*output);
   std::string line;
   while (std::getline(lines, line)) {
+    if (line.rfind("step first frame ", 0) == 0) {
+      const long long at = std::stoll(line.substr(line.rfind(' ') + 1));
+      samples["to first frame"].push_back(static_cast<double>(at - launched) * 1e-6);
+      continue;
+    }
     const auto tab = line.rfind('\t');
     if (line.rfind("part\t", 0) == 0 && tab != std::string::npos && tab > 5) {
       samples[line.substr(5, tab - 5)].push_back(std::stod(line.substr(tab + 1)));
@@ -184,6 +306,24 @@ const Results& results() {
     if (r.ok && !recordValues({"--memory"}, {}, r.memory, r.error)) r.ok = false;
     if (r.ok && !recordValues({"--memory", "--no-multisampling"}, {}, r.memoryPlain, r.error)) {
       r.ok = false;
+    }
+    if (r.ok &&
+        !recordValues({"--memory", "--picture-budget", "none"}, {}, r.memoryUnbounded, r.error)) {
+      r.ok = false;
+    }
+    if (r.ok) {
+      const LargeProduction large;
+      if (!large.error().empty()) {
+        r.ok = false;
+        r.error = large.error();
+      }
+      const std::vector<std::string> dialog = {"--memory", "--dialog-ms", largeDialogMilliseconds};
+      std::vector<std::string> unbounded = dialog;
+      unbounded.insert(unbounded.end(), {"--picture-budget", "none"});
+      if (r.ok && !recordValues(dialog, {}, r.largeMemory, r.error, large.folder())) r.ok = false;
+      if (r.ok && !recordValues(unbounded, {}, r.largeMemoryUnbounded, r.error, large.folder())) {
+        r.ok = false;
+      }
     }
     return r;
   }();
@@ -261,10 +401,34 @@ void registerAll() {
           const Results& r = results();
           const Samples& memory = multisampled ? r.memory : r.memoryPlain;
           std::map<std::string, double> counters;
-          for (const auto& [name, values] : memory) counters[name] = median(values);
+          for (const auto& [name, values] : memory) {
+            if (name != "to first frame") counters[name] = median(values);
+          }
           reportMedian(state, memory, "", counters);
         });
   }
+  // Peak resident memory with and without the budget, the resident memory
+  // right before the preload (when every picture decoded ahead is held and
+  // none is a texture yet; with llvmpipe the textures live in the process
+  // too and make most of the peak), and the time from process start to the
+  // first frame (the three seconds at the dialog included for the large
+  // production).
+  const auto addMemory = [&add](const std::string& name, Samples Results::*memory) {
+    add(name, [memory](benchmark::State& state) {
+      const Results& r = results();
+      const Samples& samples = r.*memory;
+      std::map<std::string, double> counters;
+      for (const char* counter : {"peak_rss_MiB", "rss_before_preload_MiB"}) {
+        counters[counter] = medianOf(samples, counter);
+      }
+      reportMedian(state, samples, "to first frame", counters);
+    });
+  };
+  addMemory("Memory/production, pictures ahead in 64 MiB", &Results::memory);
+  addMemory("Memory/production, pictures ahead unbounded", &Results::memoryUnbounded);
+  addMemory("Memory/production + 200 pictures 2048x2048, ahead in 64 MiB", &Results::largeMemory);
+  addMemory("Memory/production + 200 pictures 2048x2048, ahead unbounded",
+            &Results::largeMemoryUnbounded);
 }
 
 const bool registered = (registerAll(), true);

@@ -5,6 +5,7 @@
 // only; the player itself has no such switch.
 //
 //   startup_probe [--no-prefetch] [--size WxH] [--no-multisampling] [--memory]
+//                 [--picture-budget MIB|none] [--dialog-ms MS]
 //   startup_probe --parts
 //
 // Prints, on stdout, one line per step: "step <name> <nanoseconds spent>
@@ -40,9 +41,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -53,6 +57,7 @@ int width = 1920;
 int height = 1080;
 int multisampling = 1;
 bool memoryRun = false;
+int dialogMilliseconds = 0;
 
 long long steadyNanoseconds() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -63,6 +68,9 @@ long long steadyNanoseconds() {
 // The dialog's place: windowed, no vertical sync (so the swap does not wait
 // for the display), the size and multisampling asked for.
 int fixedSettings(app::DemoConfig* config) {
+  if (dialogMilliseconds > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(dialogMilliseconds));
+  }
   config->width = width;
   config->height = height;
   config->fullscreen = 0;
@@ -72,17 +80,20 @@ int fixedSettings(app::DemoConfig* config) {
   return 1;
 }
 
-// VmHWM of this process, in KiB; -1 when it cannot be read.
-long peakResidentKib() {
+// A "Vm...:" figure of this process (VmHWM, VmRSS), in KiB; -1 when it
+// cannot be read.
+long statusKib(const std::string& field) {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) {
-      return std::stol(line.substr(6));
+    if (line.rfind(field, 0) == 0) {
+      return std::stol(line.substr(field.size()));
     }
   }
   return -1;
 }
+
+long peakResidentKib() { return statusKib("VmHWM:"); }
 
 // One frame of each scene (moments of the show), through the player's
 // frame driver, so every render target and program has been used.
@@ -102,6 +113,11 @@ void printPart(const char* name, double value) {
 void printStep(app::StartupStep step, std::chrono::nanoseconds spent) {
   std::printf("step %s %lld %lld\n", app::startupStepName(step),
               static_cast<long long>(spent.count()), steadyNanoseconds());
+  // Right before the preload: the pictures decoded ahead are all held and
+  // none is a texture yet.
+  if (memoryRun && step == app::StartupStep::shaderSet) {
+    printPart("rss_before_preload_MiB", static_cast<double>(statusKib("VmRSS:")) / 1024.0);
+  }
 }
 
 // After the first frame: the memory figures when asked, then the end.
@@ -210,12 +226,19 @@ int main(int argc, char** argv) {
       multisampling = 0;
     } else if (std::strcmp(argv[i], "--memory") == 0) {
       memoryRun = true;
+    } else if (std::strcmp(argv[i], "--picture-budget") == 0 && i + 1 < argc) {
+      const std::string budget = argv[++i];
+      options.pictureBudget = budget == "none" ? std::numeric_limits<std::size_t>::max()
+                                               : std::stoul(budget) << 20;
+    } else if (std::strcmp(argv[i], "--dialog-ms") == 0 && i + 1 < argc) {
+      dialogMilliseconds = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc &&
                std::sscanf(argv[i + 1], "%dx%d", &width, &height) == 2) {
       ++i;
     } else {
       std::fprintf(stderr, "usage: startup_probe [--no-prefetch] [--size WxH] "
-                           "[--no-multisampling] [--memory]\n");
+                           "[--no-multisampling] [--memory] "
+                           "[--picture-budget MIB|none] [--dialog-ms MS]\n");
       return 2;
     }
   }

@@ -4,11 +4,24 @@
 // tinyobjloader (LoadObj with its defaults: parsing into its attribute and
 // shape arrays), in one run. Throughput is the file's bytes per CPU second,
 // which stays comparable on a shared machine; the wall time is shown too.
+//
+// And the whole `tessaly-inspect obj FILE` process on the same file (start,
+// reading, flattening, the JSON, exit), spawned per iteration, its wall time
+// from spawn to exit and its CPU time (user and system, from wait4), against
+// tinyobjloader's parse alone: "process_faster_by" (wall) and
+// "process_faster_by_cpu". The process on a one-line model shows what start
+// and exit cost alone.
 #include "assets/obj_reader.h"
 
 #include <benchmark/benchmark.h>
 #include <tiny_obj_loader.h>
 
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -103,8 +116,50 @@ class GeneratedModel {
 };
 
 // CPU seconds per read of our reader, measured by the first benchmark, so
-// the second can show how many times faster ours is ("ours_faster_by").
+// the last can show how many times faster ours is ("ours_faster_by").
 double ourSecondsPerRead = 0.0;
+// Wall and CPU seconds per `tessaly-inspect obj` process on the model.
+double processWallSeconds = 0.0;
+double processCpuSeconds = 0.0;
+
+const std::string inspectPath = std::string(TESSALY_BINARY_DIR) + "/tessaly-inspect";
+
+extern "C" char** environ;
+
+struct ProcessTimes {
+  bool ok = false;
+  double wallSeconds = 0.0;
+  double cpuSeconds = 0.0;  // user + system
+};
+
+// Runs `tessaly-inspect obj path` with its output to /dev/null.
+ProcessTimes runInspect(const std::string& path) {
+  ProcessTimes times;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  std::string command = "obj";
+  std::string file = path;
+  char* argv[] = {const_cast<char*>(inspectPath.c_str()), command.data(), file.data(), nullptr};
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, inspectPath.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    return times;
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) {
+    return times;
+  }
+  times.wallSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
+  times.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  times.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return times;
+}
 
 double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
@@ -132,9 +187,47 @@ void BM_ReadObjTessaly(benchmark::State& state) {
   state.counters["vertices"] = static_cast<double>(vertices);
 }
 
+// One whole inspect process per iteration; the time is its wall time.
+void runInspectBenchmark(benchmark::State& state, const std::string& path, bool isModel) {
+  double wall = 0.0;
+  double cpu = 0.0;
+  for (auto _ : state) {
+    const ProcessTimes times = runInspect(path);
+    if (!times.ok) {
+      state.SkipWithError("tessaly-inspect obj failed");
+      return;
+    }
+    state.SetIterationTime(times.wallSeconds);
+    wall += times.wallSeconds;
+    cpu += times.cpuSeconds;
+  }
+  const double runs = static_cast<double>(state.iterations());
+  state.counters["cpu_ms"] = cpu / runs * 1e3;
+  if (isModel) {
+    processWallSeconds = wall / runs;
+    processCpuSeconds = cpu / runs;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * model().bytes()));
+  }
+}
+
+void BM_InspectObjProcess(benchmark::State& state) {
+  runInspectBenchmark(state, model().objPath(), true);
+}
+
+// Start and exit: the process on a model of one position.
+void BM_InspectObjProcessTinyModel(benchmark::State& state) {
+  const std::string path = model().directory() + "Tiny.obj";
+  if (std::FILE* tiny = std::fopen(path.c_str(), "wb")) {
+    std::fputs("v 0 0 0\n", tiny);
+    std::fclose(tiny);
+  }
+  runInspectBenchmark(state, path, false);
+}
+
 void BM_ReadObjTinyObjLoader(benchmark::State& state) {
   const GeneratedModel& file = model();
   std::size_t indices = 0;
+  const auto wallStart = std::chrono::steady_clock::now();
   const double start = cpuSeconds();
   for (auto _ : state) {
     tinyobj::attrib_t attrib;
@@ -154,8 +247,15 @@ void BM_ReadObjTinyObjLoader(benchmark::State& state) {
     benchmark::DoNotOptimize(attrib.vertices.data());
   }
   const double secondsPerRead = (cpuSeconds() - start) / static_cast<double>(state.iterations());
+  const double wallPerRead =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count() /
+      static_cast<double>(state.iterations());
   if (ourSecondsPerRead > 0.0) {
     state.counters["ours_faster_by"] = secondsPerRead / ourSecondsPerRead;
+  }
+  if (processWallSeconds > 0.0 && processCpuSeconds > 0.0) {
+    state.counters["process_faster_by"] = wallPerRead / processWallSeconds;
+    state.counters["process_faster_by_cpu"] = secondsPerRead / processCpuSeconds;
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.bytes()));
   state.counters["MB"] = static_cast<double>(file.bytes()) / 1e6;
@@ -163,6 +263,8 @@ void BM_ReadObjTinyObjLoader(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ReadObjTessaly)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_InspectObjProcess)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseManualTime();
+BENCHMARK(BM_InspectObjProcessTinyModel)->Unit(benchmark::kMillisecond)->MinTime(0.5)->UseManualTime();
 BENCHMARK(BM_ReadObjTinyObjLoader)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -134,6 +135,93 @@ TEST_F(PicturePrefetchTest, GoingAwayWithWorkLeftStopsTheWorkerPromptly) {
   // At most the picture it was on; far from 200 decodes.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_TRUE(errors.messages().empty());
+}
+
+// Bytes a decoded picture of this size holds.
+std::size_t pixelBytes(int width, int height) {
+  return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+}
+
+TEST_F(PicturePrefetchTest, HoldsNoMoreThanTheBudgetAndResumesAsTheLoaderTakesPictures) {
+  // Ten pictures of 16x16 (1 KiB each) and a budget of three and a half.
+  std::vector<std::string> many;
+  std::vector<Decoded> expected;
+  for (int i = 0; i < 10; ++i) {
+    many.push_back(dir.write("p" + std::to_string(i) + ".png", patternPng(16, 16, i)));
+    expected.push_back(decodeHere(many.back()));
+  }
+  const std::size_t one = pixelBytes(16, 16);
+  PicturePrefetch prefetch;
+  prefetch.start(many, 3 * one + one / 2);
+  prefetch.waitUntilIdle();
+  EXPECT_EQ(prefetch.heldBytes(), 3 * one);
+
+  // Taken in loading order, each one makes room for the next decode.
+  for (std::size_t i = 0; i < many.size(); ++i) {
+    DecodedImage image;
+    const DecodeStatus status = prefetch.decode(many[i], image);
+    expectSame(expected[i], status, image, many[i]);
+    prefetch.waitUntilIdle();
+    EXPECT_EQ(prefetch.heldBytes(), std::min<std::size_t>(3, many.size() - 1 - i) * one) << i;
+  }
+  EXPECT_EQ(prefetch.handedOver(), many.size());
+  EXPECT_EQ(prefetch.peakHeldBytes(), 3 * one);
+  EXPECT_TRUE(errors.messages().empty());
+}
+
+TEST_F(PicturePrefetchTest, APictureLargerThanTheBudgetIsDecodedAloneAndAPictureAskedForIsNotWaitedFor) {
+  const std::string big = dir.write("big.png", patternPng(64, 64, 5));
+  const std::string small = dir.write("small.png", patternPng(4, 4, 6));
+  const std::string last = dir.write("last.png", patternPng(4, 4, 7));
+  PicturePrefetch prefetch;
+  prefetch.start({big, small, last}, pixelBytes(8, 8));
+  prefetch.waitUntilIdle();
+  // The big one alone: the small one waits for room.
+  EXPECT_EQ(prefetch.heldBytes(), pixelBytes(64, 64));
+
+  // A loader ahead of the worker decodes the one the worker waits with.
+  DecodedImage image;
+  DecodeStatus status = prefetch.decode(small, image);
+  expectSame(decodeHere(small), status, image, "asked while the worker waits");
+  EXPECT_EQ(prefetch.handedOver(), 0u);
+
+  status = prefetch.decode(big, image);
+  expectSame(decodeHere(big), status, image, "larger than the budget");
+  prefetch.waitUntilDone();
+  EXPECT_EQ(prefetch.heldBytes(), pixelBytes(4, 4));
+  status = prefetch.decode(last, image);
+  expectSame(decodeHere(last), status, image, "after the big one");
+  EXPECT_EQ(prefetch.handedOver(), 2u);
+  EXPECT_EQ(prefetch.heldBytes(), 0u);
+  EXPECT_EQ(prefetch.peakHeldBytes(), pixelBytes(64, 64));
+}
+
+TEST_F(PicturePrefetchTest, FinishFreesWhatNoLoaderTookAndLaterAsksDecodeAtTheCall) {
+  PicturePrefetch prefetch;
+  prefetch.start(paths);
+  prefetch.waitUntilDone();
+  EXPECT_GT(prefetch.heldBytes(), 0u);
+  prefetch.finish();
+  EXPECT_EQ(prefetch.heldBytes(), 0u);
+  DecodedImage image;
+  const DecodeStatus status = prefetch.decode(paths[0], image);
+  expectSame(decodeHere(paths[0]), status, image, "after finish");
+  EXPECT_EQ(prefetch.handedOver(), 0u);
+  // A second finish, and the destructor after it, have nothing left to do.
+  prefetch.finish();
+}
+
+TEST_F(PicturePrefetchTest, GoingAwayWhileTheWorkerWaitsForRoomEndsPromptly) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 50; ++i) many.push_back(paths[i % 2]);
+  const auto start = std::chrono::steady_clock::now();
+  {
+    PicturePrefetch prefetch;
+    prefetch.start(many, 1);
+    prefetch.waitUntilIdle();
+    EXPECT_GT(prefetch.heldBytes(), 0u);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(StartupPicturePaths, ListsTheTopLevelThenTheAssetDirectoriesInLoadingOrder) {
