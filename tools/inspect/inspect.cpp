@@ -17,6 +17,11 @@ constexpr Command commands[] = {
     {"maya", "FILE [U ...]", "curves and lights of a Maya ASCII file, with curve points at each u",
      runMayaCommand},
     {"obj", "FILE", "records, flattened stream, batches and materials of an OBJ model", runObjCommand},
+    {"mtl", "FILE", "materials of an MTL library", runMtlCommand},
+    {"check", "[--json] [DIR]",
+     "one pass over a production (default Data): missing, empty or broken files, shaders that do "
+     "not build, and which shader pairs are drawn (text; --json for scripts)",
+     runCheckCommand},
 };
 
 std::string usageText() {
@@ -29,6 +34,7 @@ std::string usageText() {
     text += line;
   }
   text += "Prints JSON on stdout; floats with %.9g, doubles with %.17g.\n";
+  text += "check prints one line per finding and exits with 1 when it finds any.\n";
   return text;
 }
 
@@ -66,6 +72,18 @@ int Invocation::usageError(std::string_view problem) const {
 
 int Invocation::unreadable(std::string_view file, std::string_view reason) const {
   err.append("tessaly-inspect: cannot read ").append(file).append(": ").append(reason).append("\n");
+  return exitUnreadable;
+}
+
+int Invocation::wrongKind(std::string_view file, std::string_view expected,
+                          std::string_view kind) const {
+  err.append("tessaly-inspect: ")
+      .append(file)
+      .append(" is not ")
+      .append(expected)
+      .append(": it looks like ")
+      .append(kind)
+      .append("\n");
   return exitUnreadable;
 }
 

@@ -1,0 +1,185 @@
+// The shader checks of `tessaly-inspect check`: every pair of the show built
+// as the player builds it, in a hidden window's GL 3.3 core context, with
+// the driver's log named by file and line.
+#include "tools/check/production_check.h"
+
+#include "app/show_reload.h"
+#include "render/gl.h"
+#include "render/shader_program.h"
+
+#include <GLFW/glfw3.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <unistd.h>
+
+namespace tessaly::check {
+
+namespace {
+
+// What GLFW said last, for the reason the checks are skipped.
+std::string& glfwSaid() {
+  static std::string said;
+  return said;
+}
+
+void keepGlfwError(int /*code*/, const char* description) {
+  glfwSaid() = description;
+}
+
+// A hidden window with the player's context, current while it lives.
+class HiddenContext {
+ public:
+  HiddenContext() {
+    glfwSaid().clear();
+    previous_ = glfwSetErrorCallback(keepGlfwError);
+    if (glfwInit() == GLFW_FALSE) {
+      failure_ = "no display could be opened";
+      return;
+    }
+    initialised_ = true;
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    window_ = glfwCreateWindow(64, 64, "tessaly-inspect check", nullptr, nullptr);
+    if (window_ == nullptr) {
+      failure_ = "no OpenGL 3.3 core context could be made";
+      return;
+    }
+    glfwMakeContextCurrent(window_);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+      failure_ = "the OpenGL entry points could not be loaded";
+      return;
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+  }
+  ~HiddenContext() {
+    if (window_ != nullptr) {
+      glfwMakeContextCurrent(nullptr);
+      glfwDestroyWindow(window_);
+    }
+    if (initialised_) {
+      glfwTerminate();
+    }
+    glfwSetErrorCallback(previous_);
+  }
+  HiddenContext(const HiddenContext&) = delete;
+  HiddenContext& operator=(const HiddenContext&) = delete;
+
+  // Empty when the context is current; otherwise why not, with GLFW's words.
+  std::string failure() const {
+    if (failure_.empty() || glfwSaid().empty()) {
+      return failure_;
+    }
+    return failure_ + " (" + glfwSaid() + ")";
+  }
+
+ private:
+  GLFWerrorfun previous_ = nullptr;
+  bool initialised_ = false;
+  GLFWwindow* window_ = nullptr;
+  std::string failure_;
+};
+
+// Stderr sent to /dev/null while it lives: the program's own copy of the
+// driver's log would only repeat what the finding says.
+class QuietStderr {
+ public:
+  QuietStderr() {
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    std::FILE* null = std::fopen("/dev/null", "w");
+    if (saved_ >= 0 && null != nullptr) {
+      dup2(fileno(null), STDERR_FILENO);
+    }
+    if (null != nullptr) {
+      std::fclose(null);
+    }
+  }
+  ~QuietStderr() {
+    std::fflush(stderr);
+    if (saved_ >= 0) {
+      dup2(saved_, STDERR_FILENO);
+      close(saved_);
+    }
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_ = -1;
+};
+
+bool holdsSomething(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error) &&
+         std::filesystem::file_size(path, error) > 0 && !error;
+}
+
+// The files a log says failed to compile; both for a link failure.
+std::string failingFiles(const ShaderPair& pair, const std::string& log) {
+  const bool vertex = log.find(pair.vertexPath + ": shader compile failed") != std::string::npos;
+  const bool fragment = log.find(pair.fragmentPath + ": shader compile failed") != std::string::npos;
+  if (vertex && !fragment) {
+    return pair.vertexPath;
+  }
+  if (fragment && !vertex) {
+    return pair.fragmentPath;
+  }
+  return pair.vertexPath + " + " + pair.fragmentPath;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty()) {
+      result.push_back(line);
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+void checkShaders(CheckReport& report) {
+  HiddenContext context;
+  if (const std::string failure = context.failure(); !failure.empty()) {
+    report.shadersSkipped = failure;
+    return;
+  }
+  report.shadersChecked = true;
+  for (ShaderPair& pair : report.shaderPairs) {
+    // A missing or empty file is a finding of the file checks already; the
+    // program would wait for it and then fail on it.
+    if (!holdsSomething(pair.vertexPath) || !holdsSomething(pair.fragmentPath)) {
+      continue;
+    }
+    pair.tried = true;
+    std::string log;
+    {
+      const QuietStderr quiet;
+      const render::ShaderProgram program(pair.vertexPath.c_str(), pair.fragmentPath.c_str());
+      pair.compiled = program.isCompiled();
+      log = program.log();
+    }
+    if (pair.compiled) {
+      continue;
+    }
+    const bool linkOnly = log.find(": shader compile failed") == std::string::npos;
+    report.findings.push_back(
+        {"shader", failingFiles(pair, log),
+         std::string(linkOnly ? "does not link" : "does not compile") +
+             ": the show stops at start-up with \"Error compiling " + pair.programName + "\"",
+         "fix the lines the driver names below",
+         lines(app::describeShaderLog(log))});
+  }
+}
+
+}  // namespace tessaly::check
