@@ -68,6 +68,9 @@ void checkFiles(CheckReport& report);
 // Builds every shader pair whose files are there in a hidden GL context
 // and appends a finding with the driver's log for each that does not
 // compile or link. Without a display (or a context) sets shadersSkipped.
+// Initialises GLFW and terminates it again: not for a process that holds
+// windows of its own. The programs' own copies of the logs on stderr are
+// held back while they build.
 void checkShaders(CheckReport& report);
 
 // A file of the production as shown: `designPath` starts with "Data/",

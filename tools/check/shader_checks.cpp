@@ -9,6 +9,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -173,12 +174,19 @@ void checkShaders(CheckReport& report) {
       continue;
     }
     const bool linkOnly = log.find(": shader compile failed") == std::string::npos;
+    std::vector<std::string> details = lines(app::describeShaderLog(log));
+    if (!linkOnly) {
+      // A link after a failed compile fails for that reason alone.
+      const auto link = std::find_if(details.begin(), details.end(), [](const std::string& line) {
+        return line.ends_with(": program link failed");
+      });
+      details.erase(link, details.end());
+    }
     report.findings.push_back(
         {"shader", failingFiles(pair, log),
          std::string(linkOnly ? "does not link" : "does not compile") +
              ": the show stops at start-up with \"Error compiling " + pair.programName + "\"",
-         "fix the lines the driver names below",
-         lines(app::describeShaderLog(log))});
+         "fix the lines the driver names below", std::move(details)});
   }
 }
 
