@@ -137,7 +137,7 @@ int runCheckCommand(const Invocation& invocation) {
   check::CheckReport report = check::startReport(directory);
   check::checkFiles(report);
   if (!report.findings.empty() && report.findings.front().file == report.dataDir) {
-    // No folder: nothing to compile either.
+    // No folder to read: nothing to compile either.
     report.shadersSkipped = "there is no folder to read them from";
   } else {
     check::checkShaders(report);

@@ -594,6 +594,12 @@ void Checker::run() {
         "run where the production's Data/ is, or give its path");
     return;
   }
+  if (fs::directory_iterator listing(report_.dataDir, error); error) {
+    add("unreadable", report_.dataDir,
+        "cannot be read (" + error.message() + "): the player finds no content at all",
+        "give the folder read and search permission (chmod u+rx)");
+    return;
+  }
   listContent();
   checkShaderFiles();
   checkNamedModelsAndPictures();
