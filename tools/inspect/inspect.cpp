@@ -19,13 +19,12 @@ constexpr Command commands[] = {
     {"obj", "FILE", "records, flattened stream, batches and materials of an OBJ model", runObjCommand},
     {"mtl", "FILE", "materials of an MTL library", runMtlCommand},
     {"check", "[--json] [DIR]",
-     "one pass over a production (default Data): missing, empty or broken files, shaders that do "
-     "not build, and which shader pairs are drawn (text; --json for scripts)",
+     "a whole production (default Data): what is missing or broken, which shaders are drawn",
      runCheckCommand},
 };
 
 std::string usageText() {
-  std::string text = "usage: tessaly-inspect COMMAND FILE [ARG ...]\n";
+  std::string text = "usage: tessaly-inspect COMMAND [ARG ...]\n";
   for (const Command& command : commands) {
     std::string line = "  ";
     line.append(command.name).append(" ").append(command.arguments);
@@ -33,8 +32,8 @@ std::string usageText() {
     line.append(command.summary).append("\n");
     text += line;
   }
-  text += "Prints JSON on stdout; floats with %.9g, doubles with %.17g.\n";
-  text += "check prints one line per finding and exits with 1 when it finds any.\n";
+  text += "File commands print JSON on stdout; floats with %.9g, doubles with %.17g.\n";
+  text += "check prints a line per finding (--json: JSON) and exits with 1 when it finds any.\n";
   return text;
 }
 
