@@ -12,8 +12,8 @@
 // binary bytes) is refused; other text whose first word is not //Maya gives
 // nothing, as the player reads it.
 #include "assets/maya_scene.h"
-#include "tools/inspect/inspect.h"
 #include "tools/inspect/file_kind.h"
+#include "tools/inspect/inspect.h"
 #include "tools/inspect/json_writer.h"
 
 namespace tessaly::tools {

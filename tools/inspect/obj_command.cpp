@@ -15,8 +15,8 @@
 // the corner count it stands for. A file that is recognisably of another
 // kind (binary, a Maya scene, a material library, a shader) is refused.
 #include "assets/obj_reader.h"
-#include "tools/inspect/inspect.h"
 #include "tools/inspect/file_kind.h"
+#include "tools/inspect/inspect.h"
 #include "tools/inspect/json_writer.h"
 #include "tools/inspect/material_json.h"
 
@@ -62,28 +62,7 @@ void writeBatch(JsonWriter& json, const assets::ObjData& model, const assets::Dr
   json.endObject();
 }
 
-
 }  // namespace
-
-void writeMaterial(JsonWriter& json, const assets::MaterialData& material) {
-  json.beginObject();
-  json.field("name", material.name);
-  json.field("ambient", material.ambient);
-  json.field("diffuse", material.diffuse);
-  json.field("specular", material.specular);
-  json.field("emissive", material.emissive);
-  json.field("shininess", material.shininess);
-  json.field("opacity", material.opacity);
-  json.field("illumination", material.illumination);
-  json.field("ambientMap", material.ambientMap);
-  json.field("diffuseMap", material.diffuseMap);
-  json.field("specularMap", material.specularMap);
-  json.field("emissiveMap", material.emissiveMap);
-  json.field("shininessMap", material.shininessMap);
-  json.field("opacityMap", material.opacityMap);
-  json.field("bumpMap", material.bumpMap);
-  json.endObject();
-}
 
 int runObjCommand(const Invocation& invocation) {
   if (invocation.args.empty()) {
