@@ -37,8 +37,12 @@ void writeText(const check::CheckReport& report, std::string& out) {
     std::string& list = pair.drawn ? drawn : compiledOnly;
     list.append(list.empty() ? "" : ", ").append(pair.name).append(" (").append(pair.programName).append(")");
   }
-  out.append("Shader pairs the show draws with: ").append(drawn).append(
-      "; the overlays' titles are drawn by filter 0 of the filter program's fragment shader.\n");
+  // The filter chain's program comes first: it draws the overlays' titles.
+  out.append("Shader pairs the show draws with: ")
+      .append(drawn)
+      .append("; the overlays' titles are drawn by filter 0 of ")
+      .append(report.shaderPairs.front().fragmentPath)
+      .append(".\n");
   out.append("Shader pairs it only compiles and checks at start-up: ").append(compiledOnly).append(".\n");
   if (!report.shadersChecked) {
     out.append("Shader compiling skipped: ")

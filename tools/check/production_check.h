@@ -5,6 +5,7 @@
 // reported as skipped when no display can be opened.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,13 +66,33 @@ class Decoders {
 void checkFiles(CheckReport& report, Decoders& decoders);
 void checkFiles(CheckReport& report);
 
+// A hidden window with the player's OpenGL 3.3 core context, current while
+// it lives, for building the shader pairs. Initialises GLFW and terminates
+// it again: not for a process that holds windows of its own.
+class ShaderContext {
+ public:
+  ShaderContext();
+  ~ShaderContext();
+  ShaderContext(const ShaderContext&) = delete;
+  ShaderContext& operator=(const ShaderContext&) = delete;
+
+  // Empty when the context is current; otherwise why not ("no display could
+  // be opened (GLFW's words)").
+  std::string failure() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
 // Builds every shader pair whose files are there in a hidden GL context
 // and appends a finding with the driver's log for each that does not
 // compile or link. Without a display (or a context) sets shadersSkipped.
-// Initialises GLFW and terminates it again: not for a process that holds
-// windows of its own. The programs' own copies of the logs on stderr are
+// Makes its own ShaderContext. The programs' own copies of the logs on stderr are
 // held back while they build.
 void checkShaders(CheckReport& report);
+// The same in a context the caller made (and may use again).
+void checkShaders(CheckReport& report, const ShaderContext& context);
 
 // A file of the production as shown: `designPath` starts with "Data/",
 // which becomes the report's folder.

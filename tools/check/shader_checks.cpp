@@ -29,64 +29,6 @@ void keepGlfwError(int /*code*/, const char* description) {
   glfwSaid() = description;
 }
 
-// A hidden window with the player's context, current while it lives.
-class HiddenContext {
- public:
-  HiddenContext() {
-    glfwSaid().clear();
-    previous_ = glfwSetErrorCallback(keepGlfwError);
-    if (glfwInit() == GLFW_FALSE) {
-      failure_ = "no display could be opened";
-      return;
-    }
-    initialised_ = true;
-    glfwDefaultWindowHints();
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    window_ = glfwCreateWindow(64, 64, "tessaly-inspect check", nullptr, nullptr);
-    if (window_ == nullptr) {
-      failure_ = "no OpenGL 3.3 core context could be made";
-      return;
-    }
-    glfwMakeContextCurrent(window_);
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-      failure_ = "the OpenGL entry points could not be loaded";
-      return;
-    }
-    while (glGetError() != GL_NO_ERROR) {
-    }
-  }
-  ~HiddenContext() {
-    if (window_ != nullptr) {
-      glfwMakeContextCurrent(nullptr);
-      glfwDestroyWindow(window_);
-    }
-    if (initialised_) {
-      glfwTerminate();
-    }
-    glfwSetErrorCallback(previous_);
-  }
-  HiddenContext(const HiddenContext&) = delete;
-  HiddenContext& operator=(const HiddenContext&) = delete;
-
-  // Empty when the context is current; otherwise why not, with GLFW's words.
-  std::string failure() const {
-    if (failure_.empty() || glfwSaid().empty()) {
-      return failure_;
-    }
-    return failure_ + " (" + glfwSaid() + ")";
-  }
-
- private:
-  GLFWerrorfun previous_ = nullptr;
-  bool initialised_ = false;
-  GLFWwindow* window_ = nullptr;
-  std::string failure_;
-};
-
 // Stderr sent to /dev/null while it lives: the program's own copy of the
 // driver's log would only repeat what the finding says.
 class QuietStderr {
@@ -149,8 +91,68 @@ std::vector<std::string> lines(const std::string& text) {
 
 }  // namespace
 
+struct ShaderContext::State {
+  GLFWerrorfun previous = nullptr;
+  bool initialised = false;
+  GLFWwindow* window = nullptr;
+  std::string failure;
+};
+
+ShaderContext::ShaderContext() : state_(std::make_unique<State>()) {
+  State& s = *state_;
+  glfwSaid().clear();
+  s.previous = glfwSetErrorCallback(keepGlfwError);
+  if (glfwInit() == GLFW_FALSE) {
+    s.failure = "no display could be opened";
+    return;
+  }
+  s.initialised = true;
+  glfwDefaultWindowHints();
+  glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+  glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+  glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+  glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+  s.window = glfwCreateWindow(64, 64, "tessaly-inspect check", nullptr, nullptr);
+  if (s.window == nullptr) {
+    s.failure = "no OpenGL 3.3 core context could be made";
+    return;
+  }
+  glfwMakeContextCurrent(s.window);
+  glewExperimental = GL_TRUE;
+  if (glewInit() != GLEW_OK) {
+    s.failure = "the OpenGL entry points could not be loaded";
+    return;
+  }
+  // glewInit may leave GL_INVALID_ENUM behind on core contexts.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+}
+
+ShaderContext::~ShaderContext() {
+  State& s = *state_;
+  if (s.window != nullptr) {
+    glfwMakeContextCurrent(nullptr);
+    glfwDestroyWindow(s.window);
+  }
+  if (s.initialised) {
+    glfwTerminate();
+  }
+  glfwSetErrorCallback(s.previous);
+}
+
+std::string ShaderContext::failure() const {
+  if (state_->failure.empty() || glfwSaid().empty()) {
+    return state_->failure;
+  }
+  return state_->failure + " (" + glfwSaid() + ")";
+}
+
 void checkShaders(CheckReport& report) {
-  HiddenContext context;
+  const ShaderContext context;
+  checkShaders(report, context);
+}
+
+void checkShaders(CheckReport& report, const ShaderContext& context) {
   if (const std::string failure = context.failure(); !failure.empty()) {
     report.shadersSkipped = failure;
     return;

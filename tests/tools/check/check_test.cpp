@@ -32,7 +32,8 @@ TEST(CheckProduction, TheBuiltProductionIsCleanAndItsDrawnPairsAreNamed) {
   EXPECT_EQ(text.err, "");
   EXPECT_NE(text.out.find("Shader pairs the show draws with: Filters (filter shader), Distort "
                           "(distortShader), Model (modelShader), Lambert (lambertShader); the "
-                          "overlays' titles are drawn by filter 0"),
+                          "overlays' titles are drawn by filter 0 of " +
+                          production.string() + "/Shaders/Filters.frag.\n"),
             std::string::npos)
       << text.out;
   EXPECT_NE(text.out.find("Shader pairs it only compiles and checks at start-up: Bokeh (bokeh shader), "
