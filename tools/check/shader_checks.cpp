@@ -26,7 +26,7 @@ std::string& glfwSaid() {
 }
 
 void keepGlfwError(int /*code*/, const char* description) {
-  glfwSaid() = description;
+  glfwSaid() = description != nullptr ? description : "";
 }
 
 // Stderr sent to /dev/null while it lives: the program's own copy of the
