@@ -25,8 +25,7 @@ Viewport letterboxViewport(std::int32_t width, std::int32_t height) {
 }
 
 void glfwErrorHandler(int /*code*/, const char* description) {
-  std::fputs(description, stderr);
-  std::fflush(stderr);
+  platform::printStderrLine(description != nullptr ? description : "");
 }
 
 bool createWindow(const DemoConfig& config, const WindowOptions& options) {

@@ -30,8 +30,9 @@ struct Viewport {
 // centres it vertically (negative when the window is wider than 16:9).
 Viewport letterboxViewport(std::int32_t width, std::int32_t height);
 
-// GLFW's error callback: the description goes to stderr unchanged, with no
-// newline and no code.
+// GLFW's error callback: the description goes to stderr unchanged and
+// without its code, as a line of its own (a newline follows unless it ends
+// with one), so it never runs into the next message.
 void glfwErrorHandler(int code, const char* description);
 
 struct WindowOptions {

@@ -19,6 +19,8 @@ function(layer_of path out)
     set(${out} art PARENT_SCOPE)
   elseif(path MATCHES "^tools/inspect/")
     set(${out} inspect PARENT_SCOPE)
+  elseif(path MATCHES "^tools/check/")
+    set(${out} check PARENT_SCOPE)
   elseif(path MATCHES "^([a-z]+)/")
     set(${out} ${CMAKE_MATCH_1} PARENT_SCOPE)
   else()
@@ -37,6 +39,7 @@ set(allowed_watch watch readers platform)
 set(allowed_demo demo assets render readers platform)
 set(allowed_app app art demo sync watch assets render readers platform)
 set(allowed_inspect inspect readers)
+set(allowed_check check inspect app demo sync assets render readers platform)
 
 # System headers a layer must not include (regular expressions).
 set(platform_headers "^(SDL|sys/inotify|imgui|backends/imgui|mpg123|kiss_fft)")
@@ -47,6 +50,7 @@ set(forbidden_demo "^GLFW/|${platform_headers}")
 set(forbidden_sync "^(GL/|GLFW/)|${platform_headers}")
 set(forbidden_watch "^(GL/|GLFW/)|${platform_headers}")
 set(forbidden_app "${platform_headers}")
+set(forbidden_check "${platform_headers}")
 
 set(problems "")
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
@@ -57,7 +61,8 @@ file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
   ${SOURCE_DIR}/watch/*.h ${SOURCE_DIR}/watch/*.cpp
   ${SOURCE_DIR}/demo/*.h ${SOURCE_DIR}/demo/*.cpp
   ${SOURCE_DIR}/app/*.h ${SOURCE_DIR}/app/*.cpp
-  ${SOURCE_DIR}/tools/inspect/*.h ${SOURCE_DIR}/tools/inspect/*.cpp)
+  ${SOURCE_DIR}/tools/inspect/*.h ${SOURCE_DIR}/tools/inspect/*.cpp
+  ${SOURCE_DIR}/tools/check/*.h ${SOURCE_DIR}/tools/check/*.cpp)
 foreach(source ${sources})
   layer_of("${source}" layer)
   file(STRINGS ${SOURCE_DIR}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")

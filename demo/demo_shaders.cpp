@@ -91,6 +91,7 @@ void setParticleDefaults(const ShaderProgram& program, WindowSize) {
 }
 
 struct ProgramRecipe {
+  const char* name;
   std::unique_ptr<ShaderProgram> DemoShaders::*slot;
   const char* vertexPath;
   const char* fragmentPath;
@@ -99,18 +100,18 @@ struct ProgramRecipe {
 
 // Build order.
 constexpr std::array<ProgramRecipe, 7> buildOrder = {{
-    {&DemoShaders::normalMapShader, "Data/Shaders/NormalMap.vert", "Data/Shaders/NormalMap.frag",
+    {"normalMapShader", &DemoShaders::normalMapShader, "Data/Shaders/NormalMap.vert", "Data/Shaders/NormalMap.frag",
      setLitModelDefaults},
-    {&DemoShaders::distortShader, "Data/Shaders/Distort.vert", "Data/Shaders/Distort.frag",
+    {"distortShader", &DemoShaders::distortShader, "Data/Shaders/Distort.vert", "Data/Shaders/Distort.frag",
      setDistortDefaults},
-    {&DemoShaders::sineShader, "Data/Shaders/test.vert", "Data/Shaders/test.frag", setSineDefaults},
-    {&DemoShaders::overlayShader, "Data/Shaders/Overlay.vert", "Data/Shaders/Overlay.frag",
+    {"sineShader", &DemoShaders::sineShader, "Data/Shaders/test.vert", "Data/Shaders/test.frag", setSineDefaults},
+    {"overlayShader", &DemoShaders::overlayShader, "Data/Shaders/Overlay.vert", "Data/Shaders/Overlay.frag",
      setOverlayDefaults},
-    {&DemoShaders::modelShader, "Data/Shaders/Model.vert", "Data/Shaders/Model.frag",
+    {"modelShader", &DemoShaders::modelShader, "Data/Shaders/Model.vert", "Data/Shaders/Model.frag",
      setLitModelDefaults},
-    {&DemoShaders::lambertShader, "Data/Shaders/Lambert.vert", "Data/Shaders/Lambert.frag",
+    {"lambertShader", &DemoShaders::lambertShader, "Data/Shaders/Lambert.vert", "Data/Shaders/Lambert.frag",
      setLambertDefaults},
-    {&DemoShaders::particleShader, "Data/Shaders/Particles.vert", "Data/Shaders/Particles.frag",
+    {"particleShader", &DemoShaders::particleShader, "Data/Shaders/Particles.vert", "Data/Shaders/Particles.frag",
      setParticleDefaults},
 }};
 
@@ -174,6 +175,18 @@ render::ProgramRebuild rebuildDemoShader(DemoShaders& shaders, std::string_view 
     break;
   }
   return result;
+}
+
+std::array<DemoShaderFiles, 7> demoShaderFiles() {
+  std::array<DemoShaderFiles, 7> files{};
+  for (std::size_t i = 0; i < buildOrder.size(); ++i) {
+    const ProgramRecipe& recipe = buildOrder[i];
+    std::string_view base = recipe.vertexPath;
+    base.remove_prefix(base.rfind('/') + 1);
+    base.remove_suffix(std::string_view(".vert").size());
+    files[i] = {recipe.name, recipe.vertexPath, recipe.fragmentPath, isDrawnDemoShader(base)};
+  }
+  return files;
 }
 
 bool isDemoShader(std::string_view baseName) {

@@ -6,6 +6,7 @@
 
 #include "render/shader_program.h"
 
+#include <array>
 #include <memory>
 #include <string_view>
 
@@ -22,6 +23,18 @@ struct DemoShaders {
   std::unique_ptr<render::ShaderProgram> lambertShader;    // Lambert.vert/.frag
   std::unique_ptr<render::ShaderProgram> particleShader;   // Particles.vert/.frag
 };
+
+// The files of one demo program, the name its start-up message gives it
+// ("Error compiling <programName>") and whether a frame draws with it.
+struct DemoShaderFiles {
+  const char* programName;   // e.g. "modelShader"
+  const char* vertexPath;    // e.g. "Data/Shaders/Model.vert"
+  const char* fragmentPath;  // e.g. "Data/Shaders/Model.frag"
+  bool drawn;                // false: built and checked at start-up only
+};
+
+// The seven programs' files, in build order.
+std::array<DemoShaderFiles, 7> demoShaderFiles();
 
 // Builds the seven programs into `shaders` in the order above, each made
 // current and given its start-up uniforms ("resolution" of sineShader is the

@@ -3,6 +3,8 @@
 // after a wider step, the cast says so.
 #include "demo/frame_math.h"
 
+#include "demo/show_files.h"
+
 #include "sync/sync_track.h"
 
 #include <cmath>
@@ -119,30 +121,30 @@ int sceneToRun(float sceneNumber) {
 
 const char* cameraCurveName(int scene) {
   switch (scene) {
-    case 1: return "CamCurve.ma";
-    case 2: return "CamCurve2.ma";
-    case 3: return "CamCurve3.ma";
-    case 4: return "CamCurve4.ma";
+    case 1:
+    case 2:
+    case 3:
+    case 4: return cameraCurveFiles[static_cast<std::size_t>(scene - 1)];
     default: return nullptr;
   }
 }
 
 const char* skySubstituteName(int scene) {
   switch (scene) {
-    case 2: return "SkySphere2.jpg";
+    case 2: return skyPictureScene2;
     case 3:
-    case 4: return "SkySphere3.png";
+    case 4: return skyPictureScenes3And4;
     default: return nullptr;
   }
 }
 
 const char* overlayTextureName(int scene, float overlayNumber) {
   if (scene == 1) {
-    if (overlayNumber == 1.0f) return "Tessaly.png";
-    if (overlayNumber == 2.0f) return "Pallon.png";
+    if (overlayNumber == 1.0f) return overlayTessaly;
+    if (overlayNumber == 2.0f) return overlayPallon;
   } else if (scene == 4) {
-    if (overlayNumber == 3.0f) return "Success.png";
-    if (overlayNumber == 4.0f) return "Next.png";
+    if (overlayNumber == 3.0f) return overlaySuccess;
+    if (overlayNumber == 4.0f) return overlayNext;
   }
   return nullptr;
 }

@@ -2,6 +2,8 @@
 // Its overlays (titles 1 and 2) are laid by the frame driver.
 #include "demo/scene_frame.h"
 
+#include "demo/show_files.h"
+
 namespace tessaly::demo {
 
 void drawScene1(const SceneFrame& frame) {
@@ -14,7 +16,7 @@ void drawScene1(const SceneFrame& frame) {
   lambert.use();
   lambert.setMat4("MVP", frame.camera.baseMvp);
   lambert.setFloat("Time", frame.musicTime);
-  frame.assets.drawParticles("Particles.obj");
+  frame.assets.drawParticles(particleModel);
 }
 
 }  // namespace tessaly::demo

@@ -2,6 +2,8 @@
 // it, the static "Stang.obj" and the column of six turning grinders.
 #include "demo/scene_frame.h"
 
+#include "demo/show_files.h"
+
 namespace tessaly::demo {
 
 void drawScene2(const SceneFrame& frame) {
@@ -15,11 +17,11 @@ void drawScene2(const SceneFrame& frame) {
 
   const render::ShaderProgram& model = *frame.shaders.modelShader;
   useLitProgram(frame, model);
-  frame.assets.drawModel("Stang.obj");
+  frame.assets.drawModel(stangModel);
 
   // "diffuseMap" and the lights stay as set for "Stang.obj".
   for (const ObjectMotion& grinder : grinderColumn) {
-    drawAnimatedObject(frame, model, grinder, "Grinder.obj");
+    drawAnimatedObject(frame, model, grinder, grinderModel);
   }
 }
 

@@ -4,14 +4,14 @@
 
 #include "assets/maya_scene.h"
 #include "assets/texture_registry.h"
+#include "demo/show_files.h"
 
 namespace tessaly::demo {
 
 namespace {
 
-constexpr const char* skyModel = "SkySphere.obj";
 // The sky's material names this picture as its diffuse map.
-constexpr const char* skyTexture = "SkySphere.png";
+constexpr const char* skyTexture = skyPicture;
 
 struct LightUniforms {
   const char* file;
@@ -21,9 +21,9 @@ struct LightUniforms {
 };
 
 constexpr LightUniforms lights[3] = {
-    {"Light1.ma", "LightColor1", "LightIntensity1", "fvLightPosition1"},
-    {"Light2.ma", "LightColor2", "LightIntensity2", "fvLightPosition2"},
-    {"Light3.ma", "LightColor3", "LightIntensity3", "fvLightPosition3"},
+    {pointLightFiles[0], "LightColor1", "LightIntensity1", "fvLightPosition1"},
+    {pointLightFiles[1], "LightColor2", "LightIntensity2", "fvLightPosition2"},
+    {pointLightFiles[2], "LightColor3", "LightIntensity3", "fvLightPosition3"},
 };
 
 }  // namespace
@@ -39,7 +39,7 @@ void setSceneLighting(const render::ShaderProgram& program, const assets::MayaSc
                       glm::vec3 eyePosition) {
   // Every lookup first, then the uniforms: colours and intensities light by
   // light, then the three positions, then the eye.
-  const glm::vec3 ambient = scene.ambientColor("AmbientLight.ma");
+  const glm::vec3 ambient = scene.ambientColor(ambientLightFile);
   glm::vec3 colors[3];
   glm::vec3 positions[3];
   float intensities[3];

@@ -33,6 +33,15 @@ void printErrorOnly(std::string_view text) {
   std::fflush(stderr);
 }
 
+void printStderrLine(std::string_view text) {
+  std::string line(text);
+  if (line.empty() || line.back() != '\n') {
+    line.push_back('\n');
+  }
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
 void showErrorBox(std::string_view text) {
   if (text.size() > maxMessageLength) {
     text = text.substr(0, maxMessageLength);

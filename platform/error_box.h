@@ -36,6 +36,11 @@ void closeOpenErrorBoxes();
 // run without anyone to press OK.
 void printErrorOnly(std::string_view text);
 
+// Writes a message that comes from a library (GLFW's error descriptions) to
+// stderr as a line of its own: the text unchanged, then a newline unless it
+// ends with one, so the next line (an "ERROR: " line) starts on its own.
+void printStderrLine(std::string_view text);
+
 // Fills the "%s" of a message pattern with one argument, the way the player's
 // messages name a file, and cuts the result to maxMessageLength characters.
 std::string formatMessage(std::string_view pattern, std::string_view argument);

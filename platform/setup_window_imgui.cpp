@@ -164,13 +164,10 @@ void mouseButtonCallback(GLFWwindow* window, int button, int action, int /*mods*
   queue->push(action == GLFW_PRESS ? InputQueue::Event::press : InputQueue::Event::release);
 }
 
-// Says on stderr why the dialog cannot be shown. GLFW's own description,
-// if it gave one, was written without a line break.
+// Says on stderr why the dialog cannot be shown, on a line of its own (GLFW's
+// description, if it gave one, is a line before it).
 void sayCannotShow(const char* reason) {
-  const char* description = nullptr;
-  const bool glfwSaidSomething = glfwGetError(&description) != GLFW_NO_ERROR;
-  std::fprintf(stderr, "%sThe setup dialog cannot be shown: %s.\n", glfwSaidSomething ? "\n" : "",
-               reason);
+  std::fprintf(stderr, "The setup dialog cannot be shown: %s.\n", reason);
   std::fflush(stderr);
 }
 

@@ -21,6 +21,21 @@ inline constexpr const char* filterFragmentPath = "Data/Shaders/Filters.frag";
 inline constexpr const char* bokehVertexPath = "Data/Shaders/Bokeh.vert";
 inline constexpr const char* bokehFragmentPath = "Data/Shaders/Bokeh.frag";
 
+// The chain's two programs, with the name their start-up message gives them
+// ("Error compiling <programName>"). The filter program draws every
+// full-screen pass: pictures, the overlays' titles (filter 0), the glow and
+// the presented frame; the bokeh program is built and checked only.
+struct FilterProgramFiles {
+  const char* programName;
+  const char* vertexPath;
+  const char* fragmentPath;
+  bool drawn;
+};
+inline constexpr std::array<FilterProgramFiles, 2> filterProgramFiles = {{
+    {"filter shader", filterVertexPath, filterFragmentPath, true},
+    {"bokeh shader", bokehVertexPath, bokehFragmentPath, false},
+}};
+
 // Six vertices of (x, y, z, u, v): two counter-clockwise triangles covering
 // clip space.
 inline constexpr std::array<float, 30> quadVertices = {

@@ -3,6 +3,8 @@
 // audio output under it is the process's.
 #pragma once
 
+#include "sync/sync_track.h"
+
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -13,9 +15,6 @@ struct PcmSound;
 }  // namespace tessaly::platform
 
 namespace tessaly::sync {
-
-// Sync rows per second of music: 836 rows a minute.
-inline constexpr double rowsPerSecond = 13.933333333333334;
 
 class MusicPlayer {
  public:

@@ -12,6 +12,10 @@
 
 namespace tessaly::sync {
 
+// Sync rows per second of music: 836 rows a minute. The music clock turns
+// seconds into rows with it; tools turn rows back into seconds.
+inline constexpr double rowsPerSecond = 13.933333333333334;
+
 // How a key's span to the next key is interpolated. The file stores it as a
 // signed byte, widened with its sign; any other value than these four is
 // kept as read and makes the span evaluate to 0.0.

@@ -2,6 +2,7 @@
 #include "app/program_icon.h"
 #include "app/window.h"
 #include "app/show.h"
+#include "platform/error_box.h"
 #include "render/gl.h"
 #include "tests/app/x_display.h"
 #include "tests/support/error_recorder.h"
@@ -42,11 +43,16 @@ TEST(Letterbox, KeepsTheWidthAndCentresA16By9View) {
   }
 }
 
-TEST(GlfwErrorHandler, WritesDescriptionsWithoutCodesOrNewlines) {
+// Each description is a line of its own, so neither the next description
+// nor the next "ERROR: " line runs into it.
+TEST(GlfwErrorHandler, WritesEachDescriptionWithoutItsCodeAsALineOfItsOwn) {
   testing::internal::CaptureStderr();
   glfwErrorHandler(65544, "first problem");
-  glfwErrorHandler(65545, "second problem");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "first problemsecond problem");
+  glfwErrorHandler(65545, "second problem\n");
+  glfwErrorHandler(65546, "");
+  platform::printErrorOnly("Unable to open window!");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "first problem\nsecond problem\n\nERROR: Unable to open window!\n");
 }
 
 // Opens the player's window with the given settings; terminates GLFW after.
@@ -209,8 +215,9 @@ TEST(CreateWindow, WithoutADisplayReportsGlfwAndFails) {
   glfwTerminate();
   EXPECT_FALSE(opened);
   EXPECT_EQ(errors.messages(), (std::vector<std::string>{"Unable to initialize GLFW!"}));
-  EXPECT_FALSE(err.empty());
-  EXPECT_EQ(err.find('\n'), std::string::npos);
+  // GLFW's description, as a line of its own.
+  ASSERT_FALSE(err.empty());
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
 }
 
 }  // namespace

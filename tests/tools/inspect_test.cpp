@@ -47,18 +47,34 @@ Outcome inspectProcess(const std::string& arguments) {
   return run;
 }
 
+// A row's time in seconds as the tool prints it (%.17g).
+std::string seconds(double row) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", row / 13.933333333333334);
+  return text;
+}
+
 TEST(InspectTrack, PrintsTheKeysAsLoadedAndTheValuesAtEachRow) {
   const std::string file = trackFixtures + "sync_odd-types.track";
   const Outcome run = inspect({"track", file, "25", "-3.5", "0.1", "1e9"});
   EXPECT_EQ(run.status, exitOk);
   EXPECT_EQ(run.err, "");
+  // Each row with its time in the music, each interpolation by name (null
+  // for a number the player does not know).
   EXPECT_EQ(run.out,
             "{\"file\": \"" + file +
-                "\", \"keys\": [{\"row\": 0, \"value\": 1, \"type\": 4}, "
-                "{\"row\": 10, \"value\": 2, \"type\": -1}, {\"row\": 20, \"value\": 3, \"type\": 1}, "
-                "{\"row\": 30, \"value\": 4, \"type\": 2}], "
-                "\"values\": [{\"row\": 25, \"value\": 3.5}, {\"row\": -3.5, \"value\": 1}, "
-                "{\"row\": 0.10000000000000001, \"value\": 0}, {\"row\": 1000000000, \"value\": 4}]}\n");
+                "\", \"keys\": [{\"row\": 0, \"value\": 1, \"type\": 4, \"seconds\": 0, "
+                "\"interpolation\": null}, "
+                "{\"row\": 10, \"value\": 2, \"type\": -1, \"seconds\": " + seconds(10) +
+                ", \"interpolation\": null}, {\"row\": 20, \"value\": 3, \"type\": 1, \"seconds\": " +
+                seconds(20) + ", \"interpolation\": \"linear\"}, "
+                "{\"row\": 30, \"value\": 4, \"type\": 2, \"seconds\": " + seconds(30) +
+                ", \"interpolation\": \"smooth\"}], "
+                "\"values\": [{\"row\": 25, \"value\": 3.5, \"seconds\": " + seconds(25) +
+                "}, {\"row\": -3.5, \"value\": 1, \"seconds\": " + seconds(-3.5) + "}, "
+                "{\"row\": 0.10000000000000001, \"value\": 0, \"seconds\": " + seconds(0.1) +
+                "}, {\"row\": 1000000000, \"value\": 4, \"seconds\": " + seconds(1e9) + "}]}\n");
+  EXPECT_EQ(seconds(836), "60");  // 836 rows a minute
 }
 
 TEST(InspectTrack, NumbersPrintSoThatTheyReadBackExactly) {
@@ -117,22 +133,30 @@ TEST(InspectObj, PrintsRecordsStreamSizesBatchesAndMaterials) {
                 "\", \"isLoaded\": true, \"isPointCloud\": false, \"positions\": 3, "
                 "\"texCoords\": 0, \"normals\": 1, \"pointCount\": 0, \"vertexFloatCount\": 120, "
                 "\"indexCount\": 15, \"batches\": [{\"kind\": 4, \"firstIndex\": 0, "
-                "\"indexCount\": 6, \"material\": \"A\"}, {\"kind\": 4, \"firstIndex\": 6, "
-                "\"indexCount\": 6, \"material\": \"B\"}, {\"kind\": 4, \"firstIndex\": 12, "
-                "\"indexCount\": 3, \"material\": \"A\"}], \"materials\": [" +
+                "\"indexCount\": 6, \"material\": \"A\", \"kindName\": \"triangles\", \"corners\": \"3\"}, "
+                "{\"kind\": 4, \"firstIndex\": 6, "
+                "\"indexCount\": 6, \"material\": \"B\", \"kindName\": \"triangles\", \"corners\": \"3\"}, "
+                "{\"kind\": 4, \"firstIndex\": 12, "
+                "\"indexCount\": 3, \"material\": \"A\", \"kindName\": \"triangles\", \"corners\": \"3\"}], "
+                "\"materials\": [" +
                 material("A", "[1, 0, 0]") + ", " + material("B", "[0, 0, 1]") + ", " +
-                material("A", "[0, 1, 0]") + "]}\n");
+                material("A", "[0, 1, 0]") + "], \"droppedFaces\": 0}\n");
 }
 
 TEST(InspectObj, FacesWithoutMaterialShowNullAndPointCloudsTheirPoints) {
   const Outcome fans = inspect({"obj", objFixtures + "quad-and-pentagon-fans.obj"});
   ASSERT_EQ(fans.status, exitOk) << fans.err;
   EXPECT_NE(fans.out.find("\"batches\": [{\"kind\": 7, \"firstIndex\": 0, \"indexCount\": 6, "
-                          "\"material\": null}, {\"kind\": 6, \"firstIndex\": 6, "
-                          "\"indexCount\": 9, \"material\": null}, "),
+                          "\"material\": null, \"kindName\": \"quads\", \"corners\": \"4\"}, "
+                          "{\"kind\": 6, \"firstIndex\": 6, "
+                          "\"indexCount\": 9, \"material\": null, \"kindName\": \"fan\", "
+                          "\"corners\": \"5 or more\"}, "),
             std::string::npos)
       << fans.out;
-  EXPECT_NE(fans.out.find("\"materials\": []}"), std::string::npos);
+  EXPECT_NE(fans.out.find("\"materials\": [], \"droppedFaces\": 0}"), std::string::npos);
+  const Outcome bad = inspect({"obj", objFixtures + "bad-indices.obj"});
+  ASSERT_EQ(bad.status, exitOk) << bad.err;
+  EXPECT_EQ(bad.out.find("\"droppedFaces\": 0}"), std::string::npos) << bad.out;
 
   const Outcome cloud = inspect({"obj", objFixtures + "point-cloud-positions-only.obj"});
   ASSERT_EQ(cloud.status, exitOk) << cloud.err;
@@ -145,7 +169,8 @@ TEST(InspectObj, FacesWithoutMaterialShowNullAndPointCloudsTheirPoints) {
 
 TEST(InspectUsage, MistakesGiveAUsageLineAndStatusTwo) {
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"obj"}, {"track"}, {"maya"},
+       {std::vector<std::string>{}, {"obj"}, {"track"}, {"maya"}, {"mtl"},
+        {"mtl", objFixtures + "first.mtl", objFixtures + "second.mtl"},
         {"track", trackFixtures + "sync_fov.track", "ten"}, {"maya", mayaFixtures + "Light1.ma", ""},
         {"maya", mayaFixtures + "Light1.ma", "0.5x"},
         {"obj", objFixtures + "triangles-v-vt-vn.obj", "1"}}) {
@@ -159,12 +184,70 @@ TEST(InspectUsage, MistakesGiveAUsageLineAndStatusTwo) {
   EXPECT_NE(help.out.find("track FILE [ROW ...]"), std::string::npos);
   EXPECT_NE(help.out.find("maya FILE [U ...]"), std::string::npos);
   EXPECT_NE(help.out.find("obj FILE"), std::string::npos);
+  EXPECT_NE(help.out.find("mtl FILE"), std::string::npos);
+  EXPECT_NE(help.out.find("check [--json] [DIR]"), std::string::npos);
+}
+
+TEST(InspectMtl, PrintsTheMaterialsOfALibrary) {
+  const std::string file = objFixtures + "every-keyword.mtl";
+  const Outcome run = inspect({"mtl", file});
+  ASSERT_EQ(run.status, exitOk) << run.err;
+  EXPECT_EQ(run.out.rfind("{\"file\": \"" + file + "\", \"materials\": [{\"name\": ", 0), 0u) << run.out;
+  EXPECT_EQ(run.out.substr(run.out.size() - 3), "]}\n");
+}
+
+// A file of another kind is refused with what it looks like, instead of
+// being read as garbage keys, curves or faces; odd files of the right kind
+// still inspect (see EveryFixtureOfTheTestsInspects).
+TEST(InspectUsage, AFileOfAnotherKindIsRefusedWithStatusOne) {
+  test::TempDir dir;
+  const std::string png = dir.write("Copper.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+  const std::string jpeg = dir.write("Sky.jpg", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF", 10));
+  const std::string mp3 = dir.write("Song.mp3", std::string("ID3\x04\0\0\0\0\0\0", 10));
+  const std::string shader = dir.write("Model.frag", "#version 330 core\nvoid main() {}\n");
+  const std::string trackText = dir.write("fov.txt", "# Tessaly sync track: one key a line\n0 1 step\n");
+  const std::string obj = objFixtures + "triangles-v-vt-vn.obj";
+  const std::string mtl = objFixtures + "first.mtl";
+  const std::string maya = mayaFixtures + "Light1.ma";
+  const std::string track = trackFixtures + "sync_fov.track";
+  struct Case {
+    const char* command;
+    std::string file;
+    const char* expected;
+    const char* looksLike;
+  };
+  const Case cases[] = {
+      {"track", obj, "a sync track file", "an OBJ model"},
+      {"track", mtl, "a sync track file", "an MTL material library"},
+      {"track", maya, "a sync track file", "a Maya ASCII scene"},
+      {"track", png, "a sync track file", "a PNG picture"},
+      {"track", mp3, "a sync track file", "an MP3 soundtrack"},
+      {"track", trackText, "a sync track file", "a sync track as text (tessaly-track import makes the file)"},
+      {"obj", maya, "an OBJ model", "a Maya ASCII scene"},
+      {"obj", mtl, "an OBJ model", "an MTL material library"},
+      {"obj", track, "an OBJ model", "binary data"},
+      {"obj", jpeg, "an OBJ model", "a JPEG picture"},
+      {"obj", shader, "an OBJ model", "a GLSL shader"},
+      {"maya", obj, "a Maya ASCII file", "an OBJ model"},
+      {"maya", track, "a Maya ASCII file", "binary data"},
+      {"maya", png, "a Maya ASCII file", "a PNG picture"},
+      {"mtl", obj, "an MTL material library", "an OBJ model"},
+      {"mtl", maya, "an MTL material library", "a Maya ASCII scene"},
+      {"mtl", track, "an MTL material library", "binary data"},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = inspect({c.command, c.file});
+    EXPECT_EQ(run.status, exitUnreadable) << c.command << " " << c.file;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "tessaly-inspect: " + c.file + " is not " + c.expected + ": it looks like " +
+                           c.looksLike + "\n");
+  }
 }
 
 TEST(InspectUsage, UnreadableFilesGiveAMessageAndStatusOne) {
   test::TempDir dir;
   for (const std::string& file : {dir.file("missing.ma"), dir.path().string()}) {
-    for (const char* command : {"track", "maya", "obj"}) {
+    for (const char* command : {"track", "maya", "obj", "mtl"}) {
       const Outcome run = inspect({command, file});
       EXPECT_EQ(run.status, exitUnreadable) << command << " " << file;
       EXPECT_EQ(run.out, "");
@@ -176,7 +259,9 @@ TEST(InspectUsage, UnreadableFilesGiveAMessageAndStatusOne) {
 TEST(InspectProcess, ExitStatusesAndStreamsOfTheExecutable) {
   const Outcome ok = inspectProcess("track " + trackFixtures + "sync_fov.track 150");
   EXPECT_EQ(ok.status, 0);
-  EXPECT_NE(ok.out.find("{\"row\": 150, \"value\": 67.5}"), std::string::npos) << ok.out;
+  EXPECT_NE(ok.out.find("{\"row\": 150, \"value\": 67.5, \"seconds\": " + seconds(150) + "}"),
+            std::string::npos)
+      << ok.out;
   const Outcome none = inspectProcess("");
   EXPECT_EQ(none.status, 2);
   EXPECT_NE(none.err.find("usage:"), std::string::npos);
@@ -188,13 +273,15 @@ TEST(InspectProcess, ExitStatusesAndStreamsOfTheExecutable) {
 TEST(InspectProcess, EveryFixtureOfTheTestsInspects) {
   int files = 0;
   for (const auto& [folder, command] : {std::pair{trackFixtures, "track"}, {mayaFixtures, "maya"},
-                                        {objFixtures, "obj"}}) {
+                                        {objFixtures, "obj"}, {objFixtures, "mtl"}}) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (std::string_view(command) == "obj" && entry.path().extension() != ".obj") {
+      if (entry.path().extension() != (std::string_view(command) == "obj"   ? ".obj"
+                                       : std::string_view(command) == "mtl" ? ".mtl"
+                                                                            : entry.path().extension())) {
         continue;
       }
       std::vector<std::string> args{command, entry.path().string()};
-      if (std::string_view(command) != "obj") {
+      if (std::string_view(command) == "track" || std::string_view(command) == "maya") {
         args.insert(args.end(), {"0", "0.5", "1"});
       }
       const Outcome run = inspect(args);

@@ -17,10 +17,14 @@ constexpr Command commands[] = {
     {"maya", "FILE [U ...]", "curves and lights of a Maya ASCII file, with curve points at each u",
      runMayaCommand},
     {"obj", "FILE", "records, flattened stream, batches and materials of an OBJ model", runObjCommand},
+    {"mtl", "FILE", "materials of an MTL library", runMtlCommand},
+    {"check", "[--json] [DIR]",
+     "a whole production (default Data): what is missing or broken, which shaders are drawn",
+     runCheckCommand},
 };
 
 std::string usageText() {
-  std::string text = "usage: tessaly-inspect COMMAND FILE [ARG ...]\n";
+  std::string text = "usage: tessaly-inspect COMMAND [ARG ...]\n";
   for (const Command& command : commands) {
     std::string line = "  ";
     line.append(command.name).append(" ").append(command.arguments);
@@ -28,7 +32,8 @@ std::string usageText() {
     line.append(command.summary).append("\n");
     text += line;
   }
-  text += "Prints JSON on stdout; floats with %.9g, doubles with %.17g.\n";
+  text += "File commands print JSON on stdout; floats with %.9g, doubles with %.17g.\n";
+  text += "check prints a line per finding (--json: JSON) and exits with 1 when it finds any.\n";
   return text;
 }
 
@@ -66,6 +71,18 @@ int Invocation::usageError(std::string_view problem) const {
 
 int Invocation::unreadable(std::string_view file, std::string_view reason) const {
   err.append("tessaly-inspect: cannot read ").append(file).append(": ").append(reason).append("\n");
+  return exitUnreadable;
+}
+
+int Invocation::wrongKind(std::string_view file, std::string_view expected,
+                          std::string_view kind) const {
+  err.append("tessaly-inspect: ")
+      .append(file)
+      .append(" is not ")
+      .append(expected)
+      .append(": it looks like ")
+      .append(kind)
+      .append("\n");
   return exitUnreadable;
 }
 

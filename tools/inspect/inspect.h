@@ -31,6 +31,9 @@ struct Invocation {
   // Writes "tessaly-inspect: cannot read <file>: <reason>" to err; returns
   // exitUnreadable.
   int unreadable(std::string_view file, std::string_view reason) const;
+  // Writes "tessaly-inspect: <file> is not <expected>: it looks like <kind>"
+  // to err; returns exitUnreadable.
+  int wrongKind(std::string_view file, std::string_view expected, std::string_view kind) const;
 };
 
 struct Command {
@@ -44,6 +47,9 @@ struct Command {
 int runTrackCommand(const Invocation& invocation);
 int runMayaCommand(const Invocation& invocation);
 int runObjCommand(const Invocation& invocation);
+int runMtlCommand(const Invocation& invocation);
+// Defined in tools/check, which builds on the whole show (GL included).
+int runCheckCommand(const Invocation& invocation);
 
 // Runs the tool on its arguments (without the program name); the JSON goes
 // to `out`, messages and usage to `err` (usage to `out` for --help). Returns

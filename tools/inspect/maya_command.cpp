@@ -8,7 +8,11 @@
 //    "pointLights": [{"name": s, "position": [x, y, z], "color": [r, g, b],
 //                     "intensity": f}, ...],
 //    "ambientLights": [{"name": s, "color": [r, g, b], "intensity": f}, ...]}
+// A file that is recognisably of another kind (a model, a library, a shader,
+// binary bytes) is refused; other text whose first word is not //Maya gives
+// nothing, as the player reads it.
 #include "assets/maya_scene.h"
+#include "tools/inspect/file_kind.h"
 #include "tools/inspect/inspect.h"
 #include "tools/inspect/json_writer.h"
 
@@ -65,6 +69,14 @@ int runMayaCommand(const Invocation& invocation) {
   std::vector<float> fractions;
   if (const int status = takeFileAndNumbers(invocation, "U", file, fractions); status != exitOk) {
     return status;
+  }
+  switch (const FileKind kind = fileKindOfPath(file); kind) {
+    case FileKind::mayaAscii:
+    case FileKind::otherText:
+    case FileKind::empty:
+      break;
+    default:
+      return invocation.wrongKind(file, "a Maya ASCII file", fileKindName(kind));
   }
   assets::MayaScene scene;
   if (const std::size_t refused = scene.load(file); refused > 0) {

@@ -4,18 +4,43 @@
 //   {"file": F, "isLoaded": b, "isPointCloud": b, "positions": n, "texCoords": n,
 //    "normals": n, "pointCount": n, "vertexFloatCount": n, "indexCount": n,
 //    "batches": [{"kind": i, "firstIndex": i, "indexCount": i,
-//                 "material": s, or null for the default material}, ...],
+//                 "material": s, or null for the default material,
+//                 "kindName": s, "corners": s}, ...],
 //    "materials": [{"name": s, "ambient": [r, g, b], "diffuse": [..], "specular": [..],
 //                   "emissive": [..], "shininess": f, "opacity": f, "illumination": f,
 //                   "ambientMap": s, "diffuseMap": s, "specularMap": s, "emissiveMap": s,
-//                   "shininessMap": s, "opacityMap": s, "bumpMap": s}, ...]}
+//                   "shininessMap": s, "opacityMap": s, "bumpMap": s}, ...],
+//    "droppedFaces": n}
+// "kindName" names the face kind ("triangles", "quads", "fan") and "corners"
+// the corner count it stands for. A file that is recognisably of another
+// kind (binary, a Maya scene, a material library, a shader) is refused.
 #include "assets/obj_reader.h"
+#include "tools/inspect/file_kind.h"
 #include "tools/inspect/inspect.h"
 #include "tools/inspect/json_writer.h"
+#include "tools/inspect/material_json.h"
 
 namespace tessaly::tools {
 
 namespace {
+
+const char* kindName(assets::FaceKind kind) {
+  switch (kind) {
+    case assets::FaceKind::triangles: return "triangles";
+    case assets::FaceKind::quads: return "quads";
+    case assets::FaceKind::fan: return "fan";
+  }
+  return "unknown";
+}
+
+const char* cornersOf(assets::FaceKind kind) {
+  switch (kind) {
+    case assets::FaceKind::triangles: return "3";
+    case assets::FaceKind::quads: return "4";
+    case assets::FaceKind::fan: return "5 or more";
+  }
+  return "unknown";
+}
 
 std::int64_t count(std::size_t size) {
   return static_cast<std::int64_t>(size);
@@ -32,26 +57,8 @@ void writeBatch(JsonWriter& json, const assets::ObjData& model, const assets::Dr
   } else {
     json.null();
   }
-  json.endObject();
-}
-
-void writeMaterial(JsonWriter& json, const assets::MaterialData& material) {
-  json.beginObject();
-  json.field("name", material.name);
-  json.field("ambient", material.ambient);
-  json.field("diffuse", material.diffuse);
-  json.field("specular", material.specular);
-  json.field("emissive", material.emissive);
-  json.field("shininess", material.shininess);
-  json.field("opacity", material.opacity);
-  json.field("illumination", material.illumination);
-  json.field("ambientMap", material.ambientMap);
-  json.field("diffuseMap", material.diffuseMap);
-  json.field("specularMap", material.specularMap);
-  json.field("emissiveMap", material.emissiveMap);
-  json.field("shininessMap", material.shininessMap);
-  json.field("opacityMap", material.opacityMap);
-  json.field("bumpMap", material.bumpMap);
+  json.field("kindName", kindName(batch.kind));
+  json.field("corners", cornersOf(batch.kind));
   json.endObject();
 }
 
@@ -67,6 +74,14 @@ int runObjCommand(const Invocation& invocation) {
   const std::string file(invocation.args[0]);
   if (const std::string reason = unreadableReason(file); !reason.empty()) {
     return invocation.unreadable(file, reason);
+  }
+  switch (const FileKind kind = fileKindOfPath(file); kind) {
+    case FileKind::objText:
+    case FileKind::otherText:
+    case FileKind::empty:
+      break;
+    default:
+      return invocation.wrongKind(file, "an OBJ model", fileKindName(kind));
   }
   const assets::ObjData model = assets::readObjFile(file);
   const bool loaded = model.opened;
@@ -96,6 +111,7 @@ int runObjCommand(const Invocation& invocation) {
     writeMaterial(json, material);
   }
   json.endArray();
+  json.field("droppedFaces", std::int64_t{model.droppedFaces});
   json.endObject();
   invocation.out += '\n';
   return exitOk;
