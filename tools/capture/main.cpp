@@ -219,8 +219,9 @@ int captureStills(FrameCapture& capture, const CaptureOptions& options) {
 // sheet (the frames it shows, shrunk into place) and the image sequence.
 class SpanOutputs {
  public:
-  SpanOutputs(const CaptureOptions& options, const FrameSpan& span)
-      : options_(options), span_(span), progress_(span.frameCount) {
+  // `rendered` frames will be taken.
+  SpanOutputs(const CaptureOptions& options, const FrameSpan& span, long rendered)
+      : options_(options), span_(span), progress_(rendered) {
     if (!options.sheet.empty()) {
       sheetFrames_ = sheetFrames(span, options.count);
       factor_ = sheetShrinkFactor(options.width);
@@ -277,7 +278,7 @@ class SpanOutputs {
       error_ = encoder_.error();
       return false;
     }
-    progress_.update(number - span_.firstFrame + 1);
+    progress_.update(++taken_);
     return true;
   }
 
@@ -351,24 +352,36 @@ class SpanOutputs {
   std::optional<ContactSheet> sheet_;
   std::vector<long> sheetFrames_;
   std::size_t nextThumbnail_ = 0;
+  long taken_ = 0;
   int factor_ = 1;
   std::string error_;
 };
 
 int captureSpan(FrameCapture& capture, const CaptureOptions& options, const std::string& ffmpeg) {
   const FrameSpan span = frameSpan(options.from, options.to, options.fps);
-  SpanOutputs outputs(options, span);
+  // A video or an image sequence needs every frame of the span; a sheet
+  // alone only those it shows.
+  std::vector<long> frames;
+  if (options.video.empty() && options.frames.empty()) {
+    frames = sheetFrames(span, options.count);
+    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+  } else {
+    frames.resize(static_cast<std::size_t>(span.frameCount));
+    for (long i = 0; i < span.frameCount; ++i) {
+      frames[static_cast<std::size_t>(i)] = span.firstFrame + i;
+    }
+  }
+  SpanOutputs outputs(options, span, static_cast<long>(frames.size()));
   if (!outputs.start(capture, ffmpeg)) {
     return fail(outputs.error());
   }
   FramePipeline pipeline(
       capture, [&](long number, Image& frame) { return outputs.take(number, frame); },
       pipelineSettings());
-  for (long i = 0; i < span.frameCount; ++i) {
+  for (const long number : frames) {
     if (stopping()) {
       break;
     }
-    const long number = span.firstFrame + i;
     if (!pipeline.submit(number, frameTime(number, options.fps))) {
       break;
     }
