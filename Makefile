@@ -1,9 +1,10 @@
 # The project's commands. Each target installs what is missing first, so a
 # fresh Debian 12 machine needs nothing but these.
 #
-#   make play   set up, build and play the production; without a display,
-#               render it to build/production.mp4 (PLAY_SIZE, PLAY_FPS,
-#               PLAY_FLAGS, PLAY_HEADLESS: see scripts/play)
+#   make play   set up, build what playing needs (the player, the content,
+#               tessaly-capture) and play the production; without a
+#               display, render it to build/production.mp4 (PLAY_SIZE,
+#               PLAY_FPS, PLAY_FLAGS, PLAY_HEADLESS: see scripts/play)
 #   make test   set up, build and pass the whole test suite (under Xvfb),
 #               long runs included
 #   make test-quick  the same without the long runs: the soak (label "soak")
@@ -34,7 +35,11 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD)
 
-play: build
+# Only what scripts/play runs: no tests, no benchmarks (make test builds them).
+PLAY_TARGETS = tessaly tessaly-capture tessaly_content check_layers
+
+play: configure
+	@cmake --build $(BUILD) --target $(PLAY_TARGETS)
 	@./scripts/play $(BUILD)
 
 test: build

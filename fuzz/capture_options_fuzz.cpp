@@ -47,21 +47,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(options.fps >= 1 && options.fps <= 1000);
   switch (options.mode) {
     case OutputMode::stills: {
-      const int total = static_cast<int>(options.stillTimes.size());
+      const long total = static_cast<long>(options.stillTimes.size());
       require(total >= 1);
-      for (int i = 1; i <= total; ++i) {
+      for (long i = 1; i <= total; ++i) {
         require(stillFileName(options.output, i, total).has_value());
       }
+      require(pictureFormat(options.output).has_value());
       break;
     }
-    case OutputMode::sheet:
-    case OutputMode::video: {
+    case OutputMode::span: {
+      require(!options.video.empty() || !options.sheet.empty() || !options.frames.empty());
       const FrameSpan span = frameSpan(options.from, options.to, options.fps);
       require(span.frameCount >= 1);
-      if (options.mode == OutputMode::sheet) {
+      if (!options.sheet.empty()) {
         for (const long frame : sheetFrames(span, options.count)) {
           require(frame >= span.firstFrame && frame < span.firstFrame + span.frameCount);
         }
+      }
+      if (!options.frames.empty()) {
+        require(stillFileName(options.frames, span.firstFrame + span.frameCount - 1,
+                              span.frameCount)
+                    .has_value());
       }
       break;
     }

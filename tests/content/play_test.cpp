@@ -66,6 +66,9 @@ TEST_F(PlayScript, WithoutADisplayRendersTheShowAndSaysWhere) {
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_FALSE(playerStarted());
   EXPECT_NE(run.out.find("no display (DISPLAY is not set)"), std::string::npos) << run.out;
+  // The time it says the render takes is that of the span asked for.
+  EXPECT_NE(run.out.find("; 20 s to 20.5 s, 5 frames: about "), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("whole show"), std::string::npos) << run.out;
   const std::string video = build_.file("production.mp4");
   const std::string sheet = build_.file("production-sheet.png");
   EXPECT_NE(run.out.find(video), std::string::npos) << run.out;

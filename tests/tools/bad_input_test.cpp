@@ -73,7 +73,7 @@ const std::vector<BadInput> cases = {
 
     // tessaly-capture: the command line.
     {&capturePath, {}, Folder::empty, 2,
-     "tessaly-capture: nothing to capture: give --at, --sheet or --video"},
+     "tessaly-capture: nothing to capture: give --at, --video, --sheet or --frames"},
     {&capturePath, {"--bogus"}, Folder::empty, 2, "tessaly-capture: unknown argument '--bogus'"},
     {&capturePath, {"--at", "1"}, Folder::empty, 2, "tessaly-capture: --at needs -o FILE.png"},
     {&capturePath, {"--at", "1,2", "-o", "x.png"}, Folder::empty, 2,
@@ -83,7 +83,8 @@ const std::vector<BadInput> cases = {
      "tessaly-capture: the -o name 'a%' has a '%' that is not %d, %0Nd or %% (write %% for a "
      "literal %)"},
     {&capturePath, {"--at", "-1", "-o", "x.png"}, Folder::empty, 2,
-     "tessaly-capture: --at wants times in seconds, 0 or more, separated by commas"},
+     "tessaly-capture: --at wants times in seconds or rows (e.g. 12.5 or 120r), 0 or more, "
+     "separated by commas"},
     {&capturePath, {"--size", "0x0", "--at", "1", "-o", "x.png"}, Folder::empty, 2,
      "tessaly-capture: --size wants WxH, each from 1 to 16384 (e.g. 1280x720)"},
     {&capturePath, {"--at", "1", "-o", "x.png", "--size"}, Folder::empty, 2,
@@ -91,7 +92,7 @@ const std::vector<BadInput> cases = {
     {&capturePath, {"--fps", "0", "--video", "x.mp4"}, Folder::empty, 2,
      "tessaly-capture: --fps wants a whole number from 1 to 1000"},
     {&capturePath, {"--at", "1", "--sheet", "s.png"}, Folder::empty, 2,
-     "tessaly-capture: choose one of --at, --sheet and --video"},
+     "tessaly-capture: --at goes alone, not with --video, --sheet or --frames"},
     {&capturePath, {"--sheet", "s.png", "--from", "5", "--to", "5"}, Folder::empty, 2,
      "tessaly-capture: the span from --from to --to holds no frame"},
     // tessaly-capture: files and folders.

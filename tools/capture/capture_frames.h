@@ -3,6 +3,7 @@
 // given by the caller, read back from the window.
 #pragma once
 
+#include "app/startup_steps.h"
 #include "tools/capture/image.h"
 
 #include <memory>
@@ -12,6 +13,11 @@ struct Show;
 }  // namespace tessaly::app
 
 namespace tessaly::capture {
+
+// Turns a frame as GL reads it back into the capture's frame: rows
+// reversed (GL's first row is the bottom one), alpha set opaque (the
+// window shows colour only; its alpha channel is the glow's leftover).
+void finishReadBack(Image& frame);
 
 class FrameCapture {
  public:
@@ -28,6 +34,9 @@ class FrameCapture {
   // failed!" is shown and the spectrum stays silent (soundtrackReady()).
   bool start(int width, int height, bool multisampling);
 
+  // After a failed start(): the step of start-up that failed.
+  app::StartupStep failedStep() const;
+
   // Whether the soundtrack was decoded.
   bool soundtrackReady() const;
 
@@ -37,6 +46,17 @@ class FrameCapture {
   // buffer (top row first, opaque), then presented.
   void capture(double seconds, Image& frame);
 
+  // Renders the frame at `seconds` like capture(), but reads it back into
+  // the pixel buffer object `packBuffer` (bottom row first, as GL reads it,
+  // width() * height() * 4 bytes) without waiting for it, and does not
+  // swap the hidden window's buffers: the caller maps the buffer later and
+  // finishes it with finishReadBack().
+  void render(double seconds, unsigned packBuffer);
+
+  // The size of the frames.
+  int width() const;
+  int height() const;
+
   // Ends the show: the sync device, the soundtrack and the window go.
   void end();
 
@@ -45,6 +65,7 @@ class FrameCapture {
 
  private:
   std::unique_ptr<app::Show> show_;
+  app::StartupClock clock_;
   bool started_ = false;
 };
 

@@ -1,5 +1,6 @@
 // Captured pictures in memory, the small operations the capture tool needs
-// on them (shrinking, copying into a larger picture, labels) and PNG output.
+// on them (shrinking, copying into a larger picture, labels) and PNG and
+// JPEG output.
 // Plain data, no GL.
 #pragma once
 
@@ -53,6 +54,17 @@ std::optional<std::string> pngSizeProblem(long long width, long long height);
 // Returns an empty string, or the reason it failed ("No space left on
 // device"), in which case no file is left at `path`.
 std::string writePng(const std::string& path, const Image& image);
+
+// The largest side of a JPEG, and the quality pictures are written at
+// (1 to 100; 95 keeps the show's gradients free of visible blocks).
+inline constexpr int maxJpegSide = 65535;
+inline constexpr int jpegQuality = 95;
+
+// Why a JPEG of width x height cannot be written, or nothing when it can.
+std::optional<std::string> jpegSizeProblem(long long width, long long height);
+
+// Writes the picture's colour as a baseline JPEG, checked like writePng.
+std::string writeJpeg(const std::string& path, const Image& image);
 
 // --- Labels -------------------------------------------------------------------
 

@@ -1,5 +1,5 @@
-// PNG output through stb_image_write, compiled here and nowhere else in the
-// capture tool.
+// PNG and JPEG output through stb_image_write, compiled here and nowhere
+// else in the capture tool.
 #include "tools/capture/image.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -56,10 +56,22 @@ std::optional<std::string> pngSizeProblem(long long width, long long height) {
   return std::nullopt;
 }
 
-std::string writePng(const std::string& path, const Image& image) {
-  if (const auto problem = pngSizeProblem(image.width, image.height)) {
-    return *problem;
+std::optional<std::string> jpegSizeProblem(long long width, long long height) {
+  // A JPEG header holds each side in 16 bits.
+  if (width < 1 || height < 1 || width > maxJpegSide || height > maxJpegSide) {
+    return std::to_string(width) + "x" + std::to_string(height) +
+           " pixels, more than a JPEG can hold (" + std::to_string(maxJpegSide) +
+           " pixels a side at most)";
   }
+  return std::nullopt;
+}
+
+namespace {
+
+// Writes what `encode` produces through the sink to `path`, every write and
+// the close checked; on failure no regular file is left behind.
+template <typename Encode>
+std::string writeEncoded(const std::string& path, Encode encode) {
   PngSink sink;
   sink.file = std::fopen(path.c_str(), "wb");
   if (sink.file == nullptr) {
@@ -70,8 +82,7 @@ std::string writePng(const std::string& path, const Image& image) {
   struct stat status {};
   const bool regular = fstat(fileno(sink.file), &status) == 0 && S_ISREG(status.st_mode);
   std::string reason;
-  if (stbi_write_png_to_func(writeToFile, &sink, image.width, image.height, 4, image.rgba.data(),
-                             image.width * 4) == 0) {
+  if (encode(sink) == 0) {
     reason = "out of memory while encoding";
   } else if (sink.error == 0 && std::fflush(sink.file) != 0) {
     sink.error = errno != 0 ? errno : EIO;
@@ -87,6 +98,29 @@ std::string writePng(const std::string& path, const Image& image) {
     std::remove(path.c_str());  // no partial picture left behind
   }
   return reason;
+}
+
+}  // namespace
+
+std::string writePng(const std::string& path, const Image& image) {
+  if (const auto problem = pngSizeProblem(image.width, image.height)) {
+    return *problem;
+  }
+  return writeEncoded(path, [&](PngSink& sink) {
+    return stbi_write_png_to_func(writeToFile, &sink, image.width, image.height, 4,
+                                  image.rgba.data(), image.width * 4);
+  });
+}
+
+std::string writeJpeg(const std::string& path, const Image& image) {
+  if (const auto problem = jpegSizeProblem(image.width, image.height)) {
+    return *problem;
+  }
+  // The alpha channel is left out: JPEG holds colour only.
+  return writeEncoded(path, [&](PngSink& sink) {
+    return stbi_write_jpg_to_func(writeToFile, &sink, image.width, image.height, 4,
+                                  image.rgba.data(), jpegQuality);
+  });
 }
 
 }  // namespace tessaly::capture

@@ -22,8 +22,9 @@ TEST(CaptureOptions, DefaultsAre720pAt60FpsOverTheWholeShowWithMultisampling) {
   EXPECT_EQ(options.from, 0.0);
   EXPECT_EQ(options.to, 81.6);
   EXPECT_TRUE(options.multisampling);
-  EXPECT_EQ(options.mode, OutputMode::video);
-  EXPECT_EQ(options.output, "show.mp4");
+  EXPECT_EQ(options.mode, OutputMode::span);
+  EXPECT_EQ(options.video, "show.mp4");
+  EXPECT_TRUE(result.warnings.empty());
 }
 
 TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
@@ -38,7 +39,8 @@ TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
   EXPECT_EQ(options.from, 1.5);
   EXPECT_EQ(options.to, 10.0);
   EXPECT_FALSE(options.multisampling);
-  EXPECT_EQ(options.mode, OutputMode::sheet);
+  EXPECT_EQ(options.mode, OutputMode::span);
+  EXPECT_EQ(options.sheet, "s.png");
   EXPECT_EQ(options.columns, 3);
   EXPECT_EQ(options.count, 9);
 
@@ -65,7 +67,17 @@ TEST(CaptureOptions, RejectsBadUsageWithAOneLineReason) {
       {"--at", "1"},                      // no -o
       {"--at", "1,2", "-o", "same.png"},  // several stills, one name
       {"--at", "1", "-o", "bad%s.png"},
-      {"--at", "1", "-o", "a.png", "--video", "b.mp4"},  // two modes
+      {"--at", "1", "-o", "a.png", "--video", "b.mp4"},  // stills and a span
+      {"--frames", "f/%d.png", "--at", "1", "-o", "a.png"},
+      {"--at", "1", "-o", "a.bmp"},                       // a format not written
+      {"--sheet", "s.tiff"},
+      {"--frames", "f/frame.png"},                        // several frames, one name
+      {"--frames", "f/%s.png"},
+      {"--frames", "f/%05d.gif"},
+      {"--at", "12x"},
+      {"--at", "-5r", "-o", "a.png"},
+      {"--at", "r", "-o", "a.png"},
+      {"--from", "2000000r", "--video", "a.mp4"},        // more than a day
       {"--video", "a.mp4", "-o", "b.png"},
       {"--video", "a.mp4", "--count", "4"},  // sheet options without a sheet
       {"--sheet", "s.png", "--columns", "0"},
@@ -80,6 +92,59 @@ TEST(CaptureOptions, RejectsBadUsageWithAOneLineReason) {
     EXPECT_FALSE(result.error.empty()) << line;
     EXPECT_EQ(result.error.find('\n'), std::string::npos) << line;
   }
+}
+
+// Times in seconds or in sync rows (836 a minute), pictures by their
+// extension, outputs of one span together, and the warnings for times past
+// the show's end at 81.6 s.
+TEST(CaptureOptions, TimesRowsFormatsSpanOutputsAndWarnings) {
+  EXPECT_DOUBLE_EQ(parseTime("120r").value_or(0), 120.0 * 60.0 / 836.0);
+  EXPECT_EQ(parseTime("0r"), 0.0);
+  EXPECT_EQ(parseTime("12.5"), 12.5);
+  EXPECT_GT(parseTime("1137R").value_or(0), 81.6);  // the show ends at row 1136.96
+  EXPECT_EQ(parseTime("r"), std::nullopt);
+  EXPECT_EQ(parseTime("5 r"), std::nullopt);
+
+  EXPECT_EQ(pictureFormat("a/b.JPG"), PictureFormat::jpeg);
+  EXPECT_EQ(pictureFormat("b.jpeg"), PictureFormat::jpeg);
+  EXPECT_EQ(pictureFormat("dir.jpg/b.png"), PictureFormat::png);
+  EXPECT_EQ(pictureFormat("frame"), PictureFormat::png);
+  EXPECT_EQ(pictureFormat(".hidden"), PictureFormat::png);
+  EXPECT_EQ(pictureFormat("a.webp"), std::nullopt);
+
+  struct Case {
+    std::vector<std::string> arguments;
+    std::vector<std::string> warnings;  // each a part of the warning line
+  };
+  const std::vector<Case> cases = {
+      {{"--at", "81.6,1136r", "-o", "a%d.jpg"}, {}},  // 1136 rows: 81.53 s
+      {{"--at", "10,90,1200r", "-o", "a%d.png"},
+       {"--at 90 s is past the show's end at 81.6 s", "--at 1200r (86.12 s) is past"}},
+      {{"--video", "v.mp4", "--to", "100"}, {"--to 100 s is past the show's end"}},
+      {{"--video", "v.mp4", "--from", "90", "--to", "95"}, {"--from 90 s is past"}},
+      {{"--frames", "f/%05d.png", "--from", "10", "--to", "11"}, {}},
+  };
+  for (const Case& row : cases) {
+    const ParseResult result = parse(row.arguments);
+    ASSERT_EQ(result.error, "") << row.arguments[1];
+    ASSERT_EQ(result.warnings.size(), row.warnings.size()) << row.arguments[1];
+    for (std::size_t i = 0; i < row.warnings.size(); ++i) {
+      EXPECT_NE(result.warnings[i].find(row.warnings[i]), std::string::npos) << result.warnings[i];
+    }
+  }
+
+  // One span, three outputs; the rows given for it are seconds in the span.
+  const ParseResult all = parse({"--video", "v.mp4", "--sheet", "s.jpg", "--frames",
+                                 "out/%05d.png", "--from", "139.33333333333334r", "--to", "11"});
+  ASSERT_EQ(all.error, "");
+  EXPECT_EQ(all.options.mode, OutputMode::span);
+  EXPECT_EQ(all.options.video, "v.mp4");
+  EXPECT_EQ(all.options.sheet, "s.jpg");
+  EXPECT_EQ(all.options.frames, "out/%05d.png");
+  EXPECT_NEAR(all.options.from, 10.0, 1e-9);
+  EXPECT_EQ(frameSpan(all.options.from, all.options.to, 60).firstFrame, 600);
+  // One frame needs no number in its name.
+  EXPECT_EQ(parse({"--frames", "one.png", "--from", "1", "--to", "1.01"}).error, "");
 }
 
 TEST(FrameSpan, FramesLieAtWholeMultiplesOfOneOverFps) {

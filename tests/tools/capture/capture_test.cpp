@@ -27,6 +27,7 @@ const std::string productionFolder = TESSALY_BINARY_DIR;
 struct Outcome {
   int status = -1;
   std::string err;
+  std::string out;
 };
 
 Outcome capture(const std::vector<std::string>& arguments,
@@ -41,6 +42,7 @@ Outcome capture(const std::vector<std::string>& arguments,
   const auto status = child.wait(240s);
   outcome.status = status.value_or(-1000);
   outcome.err = child.standardError();
+  outcome.out = child.standardOutput();
   return outcome;
 }
 
@@ -123,6 +125,63 @@ TEST_F(Capture, TheVideoHasTheFramesAskedForAndTheSoundtrack) {
   EXPECT_EQ(audio, "audio\n");
 }
 
+// One render of a span makes a video, a JPEG contact sheet and a numbered
+// image sequence (in a folder it makes), with times given in rows; the
+// sheet is the one a render of the sheet alone makes; the last lines say
+// what was written where. Stills past the show's end warn, and a .jpg name
+// writes JPEG.
+TEST_F(Capture, OneRenderMakesEveryOutputOfASpanAndSaysWhereTheyAre) {
+  const std::string video = out.file("clip.mp4");
+  const std::string sheet = out.file("sheet.jpg");
+  // Sync row 334.4 is 24 s: frames 240 to 249 at 10 fps.
+  const std::vector<std::string> span = {"--size", "160x90", "--fps", "10", "--from", "334.4r",
+                                         "--to", "25"};
+  std::vector<std::string> arguments = span;
+  arguments.insert(arguments.end(), {"--video", video, "--sheet", sheet, "--count", "3",
+                                     "--frames", out.file("seq/new/f%04d.png")});
+  Outcome run = capture(arguments);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
+  for (int frame = 240; frame < 250; ++frame) {
+    const std::string picture = readFile(out.file("seq/new/f0" + std::to_string(frame) + ".png"));
+    EXPECT_EQ(pngSize(picture), (std::pair{160, 90})) << frame;
+  }
+  EXPECT_FALSE(std::filesystem::exists(out.file("seq/new/f0239.png")));
+  EXPECT_FALSE(std::filesystem::exists(out.file("seq/new/f0250.png")));
+  const std::string jpeg = readFile(sheet);
+  ASSERT_GT(jpeg.size(), 3u);
+  EXPECT_EQ(jpeg.substr(0, 3), "\xFF\xD8\xFF");
+  EXPECT_GT(std::filesystem::file_size(video), 0u);
+  EXPECT_NE(run.out.find("tessaly-capture: wrote " + video + ": 10 frames of 160x90 at 10 fps, "
+                         "24.00 s to 25.00 s"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("tessaly-capture: wrote " + sheet + ": a contact sheet of 3 frames"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("tessaly-capture: wrote 10 frames of 160x90: " +
+                         out.file("seq/new/f0240.png") + " to " + out.file("seq/new/f0249.png")),
+            std::string::npos)
+      << run.out;
+
+  arguments = span;
+  arguments.insert(arguments.end(), {"--sheet", out.file("alone.jpg"), "--count", "3"});
+  run = capture(arguments);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(readFile(out.file("alone.jpg")) == jpeg) << "the sheet of one render differs";
+
+  run = capture({"--size", "160x90", "--at", "5,90", "-o", out.file("still%d.jpg")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("tessaly-capture: warning: --at 90 s is past the show's end at 81.6 s"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(readFile(out.file("still1.jpg")).substr(0, 2), "\xFF\xD8");
+  EXPECT_NE(run.out.find("tessaly-capture: wrote 2 pictures (160x90): " + out.file("still1.jpg") +
+                         " to " + out.file("still2.jpg")),
+            std::string::npos)
+      << run.out;
+}
+
 // SIGTERM or SIGINT in the middle of a video: the capture ends within 2 s
 // with 128 + the signal, and leaves no half-written video behind. A stand-in
 // for ffmpeg on PATH writes what it is sent to the output.
@@ -183,8 +242,17 @@ TEST_F(Capture, AMissingOrUnusableDataFolderEndsWithOne) {
   run = capture({"--at", "1", "-o", out.file("x.png")}, broken.path().string());
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("ERROR: Error compiling filter shader"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("tessaly-capture: start-up failed"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("tessaly-capture: start-up failed at the filter chain"), std::string::npos)
+      << run.err;
   EXPECT_FALSE(std::filesystem::exists(out.file("x.png")));
+
+  // The filter chain alone: the show's own shader set is missing.
+  TempDir filtersOnly;
+  writeFilterShaders(filtersOnly.path());
+  run = capture({"--at", "1", "-o", out.file("x.png")}, filtersOnly.path().string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("tessaly-capture: start-up failed at the shader set"), std::string::npos)
+      << run.err;
 }
 
 TEST_F(Capture, WithoutADisplayStartUpFailsWithOne) {
@@ -192,7 +260,8 @@ TEST_F(Capture, WithoutADisplayStartUpFailsWithOne) {
                               {"DISPLAY=", "WAYLAND_DISPLAY="});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("ERROR: Unable to initialize GLFW!"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("tessaly-capture: start-up failed: no display"), std::string::npos)
+  EXPECT_NE(run.err.find("tessaly-capture: start-up failed at the window: no display"),
+            std::string::npos)
       << run.err;
 }
 
@@ -251,8 +320,8 @@ TEST_F(Capture, AFailedStartUpNamesItsCause) {
                                out.file("s.png"), "--count", "1"});
   EXPECT_EQ(run.status, 1);
   if (run.err.find("FBO!") != std::string::npos) {
-    EXPECT_NE(run.err.find("tessaly-capture: start-up failed: OpenGL cannot make render targets "
-                           "of 16384x16384 here; try a smaller --size"),
+    EXPECT_NE(run.err.find("tessaly-capture: start-up failed at the filter chain: OpenGL cannot "
+                           "make render targets of 16384x16384 here; try a smaller --size"),
               std::string::npos)
         << run.err;
   }
