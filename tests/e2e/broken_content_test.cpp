@@ -10,6 +10,7 @@
 //
 // The copy of Data/ is a tree of symbolic links to the built production
 // with the one damaged file written for real, so a case costs no copying.
+#include "tests/support/damaged_production.h"
 #include "tests/support/memory_limit.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/process.h"
@@ -39,7 +40,6 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-const fs::path production = fs::path(TESSALY_BINARY_DIR) / "Data";
 const std::string capturePath = std::string(TESSALY_BINARY_DIR) + "/tessaly-capture";
 
 // A run that has not ended after this has hung.
@@ -52,18 +52,7 @@ constexpr long captureAddressSpaceKb = 3L << 20;
 // missing shader file waits two seconds doing nothing.
 constexpr std::size_t parallelRuns = 2;
 
-enum class Damage { missing, empty, half, random };
 const Damage allDamages[] = {Damage::missing, Damage::empty, Damage::half, Damage::random};
-
-const char* damageName(Damage damage) {
-  switch (damage) {
-    case Damage::missing: return "missing";
-    case Damage::empty: return "empty";
-    case Damage::half: return "half";
-    case Damage::random: return "random";
-  }
-  return "?";
-}
 
 // What the capture tool must end with. In messages, "%s" stands for the
 // damaged file's name.
@@ -164,75 +153,8 @@ void PrintTo(const Case& row, std::ostream* out) {
   }
 }
 
-// Every regular file of the production, relative to Data/.
-std::vector<std::string> productionFiles() {
-  std::vector<std::string> files;
-  std::error_code error;
-  for (fs::recursive_directory_iterator it(production, error), end; !error && it != end;
-       it.increment(error)) {
-    if (it->is_regular_file()) {
-      files.push_back(fs::relative(it->path(), production).string());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
 
-bool matches(const char* pattern, const std::string& file) {
-  return fnmatch(pattern, file.c_str(), FNM_PATHNAME) == 0;
-}
 
-// The bytes of a damaged copy of `file`; nothing to write when missing.
-std::string damagedBytes(const std::string& file, Damage damage) {
-  const std::string bytes = readFile(production / file);
-  switch (damage) {
-    case Damage::missing:
-    case Damage::empty:
-      return {};
-    case Damage::half:
-      return bytes.substr(0, bytes.size() / 2);
-    case Damage::random: {
-      // A fixed seed per file (FNV-1a of its name): every run sees the same noise.
-      std::uint32_t seed = 2166136261u;
-      for (const char c : file) {
-        seed = (seed ^ static_cast<std::uint8_t>(c)) * 16777619u;
-      }
-      std::mt19937 generator(seed);
-      std::string noise(bytes.size(), '\0');
-      for (char& c : noise) {
-        c = static_cast<char>(generator() & 0xFF);
-      }
-      return noise;
-    }
-  }
-  return {};
-}
-
-// A Data/ under `root` of links to the production's folders and files,
-// except that the folder holding `file` is made for real, with links to its
-// other files and `file` itself damaged.
-void makeDamagedCopy(const fs::path& root, const std::string& file, Damage damage) {
-  const fs::path data = root / "Data";
-  const fs::path damaged(file);
-  const fs::path top = *damaged.begin();  // the file itself, or its folder
-  fs::create_directories(data);
-  for (const fs::directory_entry& entry : fs::directory_iterator(production)) {
-    if (entry.path().filename() != top) {
-      fs::create_symlink(entry.path(), data / entry.path().filename());
-    }
-  }
-  if (damaged.has_parent_path()) {
-    fs::create_directories(data / damaged.parent_path());
-    for (const fs::directory_entry& entry : fs::directory_iterator(production / damaged.parent_path())) {
-      if (entry.path().filename() != damaged.filename()) {
-        fs::create_symlink(entry.path(), data / damaged.parent_path() / entry.path().filename());
-      }
-    }
-  }
-  if (damage != Damage::missing) {
-    writeFile(data / file, damagedBytes(file, damage));
-  }
-}
 
 // One capture run and what it must end with.
 struct CaptureRun {
@@ -365,7 +287,6 @@ std::string runAll(const std::vector<CaptureRun>& runs, const fs::path& out) {
   return report;
 }
 
-bool productionBuilt() { return fs::is_regular_file(production / "Shaders/Filters.frag"); }
 
 std::string caseName(const testing::TestParamInfo<Case>& info) {
   std::string name = info.param.files;
@@ -399,7 +320,7 @@ TEST_P(BrokenFile, EndsWithTheMessagesGivenForItsDamage) {
       run.file = file;
       run.outcome = row.outcome;
       run.shaderLog = run.outcome.status == 1;
-      makeDamagedCopy(run.folder, file, damage);
+      makeDamagedCopy(run.folder, {file}, damage);
       runs.push_back(std::move(run));
     }
   }
@@ -490,7 +411,7 @@ TEST(BrokenContentMatrix, FilesThatClaimGigabytesAreRefusedOrReadAtTheirRealCost
       if (fs::exists(run.folder / "Data" / file)) {
         fs::remove(run.folder / "Data" / file);  // a link to the production's file
       } else if (!fs::exists(run.folder / "Data")) {
-        makeDamagedCopy(run.folder, file, Damage::missing);
+        makeDamagedCopy(run.folder, {file}, Damage::missing);
       }
       writeFile(run.folder / "Data" / file, bytes);
     }

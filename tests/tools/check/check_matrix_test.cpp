@@ -6,7 +6,7 @@
 #include "assets/mtl_reader.h"
 #include "demo/show_files.h"
 #include "tests/support/x_windows.h"
-#include "tests/tools/check/damaged_production.h"
+#include "tests/support/damaged_production.h"
 #include "tools/check/production_check.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,8 @@
 
 namespace tessaly::check {
 namespace {
+
+using namespace tessaly::test;
 
 // What the check must say about the files of a row.
 enum class Expect {

@@ -2,7 +2,7 @@
 // with its drawn and compiled-only shader pairs named, a shader that does
 // not compile is named by file, line and column, and the command line.
 #include "tests/support/x_windows.h"
-#include "tests/tools/check/damaged_production.h"
+#include "tests/support/damaged_production.h"
 #include "tools/check/production_check.h"
 #include "tools/inspect/inspect.h"
 
@@ -10,6 +10,8 @@
 
 namespace tessaly::check {
 namespace {
+
+using namespace tessaly::test;
 
 struct Outcome {
   int status = -1;

@@ -1,4 +1,4 @@
-// A damaged copy of the built production for the check's tests: a Data/
+// A damaged copy of the built production for the broken-content tests: a Data/
 // of links to build/Data with chosen files missing, empty, cut to half or
 // replaced by noise (the damages of the broken-content matrix), written for
 // real. A copy costs no copying of the undamaged files.
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace tessaly::check {
+namespace tessaly::test {
 
 namespace fs = std::filesystem;
 
@@ -41,9 +41,11 @@ inline const char* damageName(Damage damage) {
 // Every regular file of the production, relative to Data/.
 inline std::vector<std::string> productionFiles() {
   std::vector<std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(production)) {
-    if (entry.is_regular_file()) {
-      files.push_back(fs::relative(entry.path(), production).string());
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(production, error), end; !error && it != end;
+       it.increment(error)) {
+    if (it->is_regular_file()) {
+      files.push_back(fs::relative(it->path(), production).string());
     }
   }
   std::sort(files.begin(), files.end());
@@ -63,7 +65,7 @@ inline std::string damagedBytes(const std::string& file, Damage damage) {
     case Damage::half:
       return bytes.substr(0, bytes.size() / 2);
     case Damage::random: {
-      // A fixed seed per file: every run sees the same noise.
+      // A fixed seed per file (FNV-1a of its name): every run sees the same noise.
       std::uint32_t seed = 2166136261u;
       for (const char c : file) {
         seed = (seed ^ static_cast<std::uint8_t>(c)) * 16777619u;
@@ -109,4 +111,4 @@ inline fs::path makeDamagedCopy(const fs::path& root, const std::vector<std::str
   }
   return data;
 }
-}  // namespace tessaly::check
+}  // namespace tessaly::test
