@@ -62,6 +62,11 @@ void FramePipeline::collect(Slot& slot) {
   if (pixels != nullptr) {
     std::memcpy(frame->rgba.data(), pixels, frame->rgba.size());
     glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+  } else {
+    // A driver that cannot map the buffer still copies it out: the frame is
+    // never queued with the pixels of an earlier one.
+    glGetBufferSubData(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(frame->rgba.size()),
+                       frame->rgba.data());
   }
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
   queue_.push(number, std::move(*frame));
