@@ -14,14 +14,13 @@
 #include "demo/show_files.h"
 #include "platform/mp3_decoder.h"
 #include "render/post_filter.h"
+#include "render/shader_program.h"
 #include "sync/sync_track.h"
 #include "sync/track_text.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -94,18 +93,6 @@ FileState stateOf(const std::string& path) {
     return FileState::notAFile;
   }
   return fs::file_size(path, error) == 0 && !error ? FileState::empty : FileState::present;
-}
-
-std::optional<std::string> readWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return std::nullopt;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    return std::nullopt;
-  }
-  return bytes;
 }
 
 // Collects the findings in the order the checks run.
@@ -193,7 +180,7 @@ void Checker::checkShaderFiles() {
       if (!requirePresent(*path, what, consequence)) {
         continue;
       }
-      const std::optional<std::string> bytes = readWhole(*path);
+      const std::optional<std::string> bytes = render::readTextFile(path->c_str());
       if (!bytes) {
         continue;
       }
@@ -264,7 +251,7 @@ std::vector<std::string> usedMaterials(const std::string& text) {
 }
 
 void Checker::checkModel(const std::string& path) {
-  const std::optional<std::string> text = readWhole(path);
+  const std::optional<std::string> text = render::readTextFile(path.c_str());
   if (!text) {
     add("unreadable", path, "cannot be read: the model draws nothing", "make the file readable");
     return;
@@ -277,11 +264,19 @@ void Checker::checkModel(const std::string& path) {
     std::string path;
     assets::MtlData data;
     bool empty = false;
+    bool cutShort = false;
   };
   std::vector<Library> libraries;
+  // Each library is read once: its materials for the model, its bytes for
+  // the checks below.
   const assets::LibraryReader readLibrary = [&](const std::string& libraryPath) {
-    Library library{libraryPath, assets::readMtlFile(libraryPath),
-                    stateOf(libraryPath) == FileState::empty};
+    Library library;
+    library.path = libraryPath;
+    if (const std::optional<std::string> bytes = render::readTextFile(libraryPath.c_str())) {
+      library.data = assets::readMtlText(*bytes);
+      library.empty = bytes->empty();
+      library.cutShort = endsInsideALine(*bytes);
+    }
     libraries.push_back(library);
     return library.data.materials;
   };
@@ -317,8 +312,7 @@ void Checker::checkModel(const std::string& path) {
     }
     const std::string consequence = "its materials are left out and " + fileName(path) +
                                     " is drawn with the default material";
-    if (const std::optional<std::string> bytes = readWhole(library.path);
-        bytes && endsInsideALine(*bytes)) {
+    if (library.cutShort) {
       add("cut-short", library.path, cutShortProblem, "copy or export the material library again, whole");
     }
     if (!library.data.opened) {
@@ -436,9 +430,10 @@ void Checker::checkMayaFiles() {
       maya_.push_back(std::move(nothing));
       continue;
     }
-    maya_.push_back(assets::readMayaFile(path));
+    // Read once: the records from the bytes the checks below look at too.
+    const std::optional<std::string> bytes = render::readTextFile(path.c_str());
+    maya_.push_back(bytes ? assets::readMayaText(*bytes, path) : assets::readMayaFile(path));
     const assets::MayaData& data = maya_.back();
-    const std::optional<std::string> bytes = readWhole(path);
     if (bytes && endsInsideALine(*bytes)) {
       add("cut-short", path, cutShortProblem, "export the Maya ASCII scene again, whole");
     }
@@ -517,7 +512,7 @@ void Checker::checkTracks() {
     if (!requirePresent(path, "the sync track file", consequence)) {
       continue;
     }
-    const std::optional<std::string> bytes = readWhole(path);
+    const std::optional<std::string> bytes = render::readTextFile(path.c_str());
     if (!bytes) {
       add("unreadable", path, "cannot be read: " + consequence, "make the file readable");
       continue;
