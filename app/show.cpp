@@ -46,10 +46,6 @@ bool openTracks(Show& show) {
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 // A program asked to end (SIGTERM, SIGINT) stops starting between steps.
 bool ending() { return platform::terminationSignal() != 0; }
 

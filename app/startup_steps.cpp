@@ -36,7 +36,6 @@ void StartupClock::done(StartupStep step) {
   const auto now = std::chrono::steady_clock::now();
   reportStartupStep(step, std::chrono::duration_cast<std::chrono::nanoseconds>(now - last_));
   last_ = now;
-  ++stepsDone_;
   lastDone_ = step;
 }
 

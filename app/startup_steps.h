@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 
 namespace tessaly::app {
 
@@ -48,16 +49,13 @@ class StartupClock {
   void done(StartupStep step);
   // Starts the next step now, reporting nothing for the time before.
   void restart() { last_ = std::chrono::steady_clock::now(); }
-  // How many steps were reported done, and the last of them (meaningful
-  // when that count is not 0): after a failed start-up, the step after it
-  // is the one that failed.
-  int stepsDone() const { return stepsDone_; }
-  StartupStep lastDone() const { return lastDone_; }
+  // The last step reported done, or nothing before the first: after a
+  // failed start-up, the step after it is the one that failed.
+  std::optional<StartupStep> lastDone() const { return lastDone_; }
 
  private:
   std::chrono::steady_clock::time_point last_;
-  int stepsDone_ = 0;
-  StartupStep lastDone_ = StartupStep::window;
+  std::optional<StartupStep> lastDone_;
 };
 
 }  // namespace tessaly::app

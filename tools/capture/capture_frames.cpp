@@ -44,13 +44,11 @@ class CaptureServices final : public app::ShowServices {
       // are those of the back buffer before the swap, as in the read-back
       // below (the frame pipeline's test compares the two bit for bit).
       return;
-    } else {
-      if (frame_.width != config.width || frame_.height != config.height) {
-        frame_ = Image(config.width, config.height);
-      }
-      glReadPixels(0, 0, frame_.width, frame_.height, GL_RGBA, GL_UNSIGNED_BYTE,
-                   frame_.rgba.data());
     }
+    if (frame_.width != config.width || frame_.height != config.height) {
+      frame_ = Image(config.width, config.height);
+    }
+    glReadPixels(0, 0, frame_.width, frame_.height, GL_RGBA, GL_UNSIGNED_BYTE, frame_.rgba.data());
     ShowServices::present();
   }
 
@@ -91,10 +89,11 @@ bool FrameCapture::start(int width, int height, bool multisampling) {
 }
 
 app::StartupStep FrameCapture::failedStep() const {
-  if (clock_.stepsDone() == 0) {
+  const std::optional<app::StartupStep> last = clock_.lastDone();
+  if (!last) {
     return app::StartupStep::window;
   }
-  switch (clock_.lastDone()) {
+  switch (*last) {
     case app::StartupStep::window:
       return app::StartupStep::glew;
     case app::StartupStep::glew:

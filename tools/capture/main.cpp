@@ -169,10 +169,6 @@ std::string startupFailure(const std::vector<std::string>& shown, const CaptureO
   }
 }
 
-// The capture's frames go through the pipeline: rendered here, read back
-// and written on its worker, which reports progress.
-FramePipeline::Settings pipelineSettings() { return FramePipeline::Settings{}; }
-
 int captureStills(FrameCapture& capture, const CaptureOptions& options) {
   const long total = static_cast<long>(options.stillTimes.size());
   ProgressBar progress(total);
@@ -185,7 +181,7 @@ int captureStills(FrameCapture& capture, const CaptureOptions& options) {
     }
     progress.update(number + 1);
     return true;
-  }, pipelineSettings());
+  });
   for (long i = 0; i < total; ++i) {
     if (stopping()) {
       pipeline.abandon();
@@ -375,9 +371,8 @@ int captureSpan(FrameCapture& capture, const CaptureOptions& options, const std:
   if (!outputs.start(capture, ffmpeg)) {
     return fail(outputs.error());
   }
-  FramePipeline pipeline(
-      capture, [&](long number, Image& frame) { return outputs.take(number, frame); },
-      pipelineSettings());
+  FramePipeline pipeline(capture,
+                         [&](long number, Image& frame) { return outputs.take(number, frame); });
   for (const long number : frames) {
     if (stopping()) {
       break;
