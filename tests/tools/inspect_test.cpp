@@ -2,6 +2,7 @@
 #include "tools/inspect/json_writer.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/tools/inspect_run.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +22,7 @@ const std::string trackFixtures = source + "/tests/sync/data/";
 const std::string mayaFixtures = source + "/tests/assets/data/maya/";
 const std::string objFixtures = source + "/tests/assets/fixtures/";
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Outcome inspect(std::vector<std::string> args) {
-  const std::vector<std::string_view> views(args.begin(), args.end());
-  Outcome run;
-  run.status = runInspect(views, run.out, run.err);
-  return run;
-}
+using Outcome = InspectOutcome;
 
 // Runs the built executable through the shell, capturing both streams.
 Outcome inspectProcess(const std::string& arguments) {

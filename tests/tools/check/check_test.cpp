@@ -1,10 +1,10 @@
 // tessaly-inspect check as a command: the built production checks clean
 // with its drawn and compiled-only shader pairs named, a shader that does
 // not compile is named by file, line and column, and the command line.
-#include "tests/support/x_windows.h"
 #include "tests/support/damaged_production.h"
+#include "tests/support/x_windows.h"
+#include "tests/tools/inspect_run.h"
 #include "tools/check/production_check.h"
-#include "tools/inspect/inspect.h"
 
 #include <gtest/gtest.h>
 
@@ -13,18 +13,8 @@ namespace {
 
 using namespace tessaly::test;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Outcome inspect(std::vector<std::string> args) {
-  const std::vector<std::string_view> views(args.begin(), args.end());
-  Outcome run;
-  run.status = tools::runInspect(views, run.out, run.err);
-  return run;
-}
+using Outcome = tools::InspectOutcome;
+using tools::inspect;
 
 TEST(CheckProduction, TheBuiltProductionIsCleanAndItsDrawnPairsAreNamed) {
   if (!productionBuilt()) GTEST_SKIP() << "the production is not built into " << production;
