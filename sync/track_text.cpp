@@ -204,9 +204,8 @@ const char* keyTypeName(KeyType type) {
 }
 
 std::string trackText(const TrackFile& file) {
-  std::string text =
-      "# Tessaly sync track: one key a line, row value interpolation "
-      "(step, linear, smooth, ramp)\n";
+  std::string text(trackTextHeading);
+  text += ": one key a line, row value interpolation (step, linear, smooth, ramp)\n";
   if (!file.count) {
     // Too short for a key count: the bytes as they are.
     text += "short " + hexOf(file.rest) + "\n";

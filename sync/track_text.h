@@ -47,6 +47,10 @@ const char* keyTypeName(KeyType type);
 // float reads back exactly); a NaN as "nan:" and its eight hex digits of bits.
 std::string trackText(const TrackFile& file);
 
+// How the text trackText writes begins, so a tool can tell it apart from
+// the binary file.
+inline constexpr std::string_view trackTextHeading = "# Tessaly sync track";
+
 // Where reading a text form stopped.
 struct TrackTextError {
   int line = 0;  // 1-based

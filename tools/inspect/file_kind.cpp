@@ -1,6 +1,8 @@
 // Telling content files apart by their first bytes.
 #include "tools/inspect/file_kind.h"
 
+#include "sync/track_text.h"
+
 #include <fstream>
 
 namespace tessaly::tools {
@@ -46,7 +48,7 @@ FileKind textKind(std::string_view head) {
   if (startsWith(head, "//Maya")) {
     return FileKind::mayaAscii;
   }
-  if (startsWith(head, "# Tessaly sync track")) {
+  if (startsWith(head, sync::trackTextHeading)) {
     return FileKind::trackText;
   }
   bool obj = false;
